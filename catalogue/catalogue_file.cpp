@@ -1,0 +1,317 @@
+#include "catalogue_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStringDecoder>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace pql {
+
+QString locateCatalogue(const QString &directory, bool *ambiguous)
+{
+    if (ambiguous)
+        *ambiguous = false;
+    const QDir dir(directory);
+    const QString exact = dir.absoluteFilePath(QString::fromLatin1(catalogueFileName));
+    const QFileInfo exactInfo(exact);
+    // A dangling link counts as present: it is refused by its own name rather
+    // than silently replaced by a look-alike file.
+    if (exactInfo.exists() || exactInfo.isSymLink())
+        return exact;
+
+    // QDir's name filters ignore case unless told otherwise.
+    const QStringList alike = dir.entryList({QString::fromLatin1(catalogueFileName)},
+                                            QDir::AllEntries | QDir::Hidden | QDir::System
+                                                | QDir::NoDotAndDotDot,
+                                            QDir::Name);
+    if (alike.size() == 1)
+        return dir.absoluteFilePath(alike.front());
+    if (alike.size() > 1 && ambiguous)
+        *ambiguous = true;
+    return exact;
+}
+
+QString decodeCatalogue(const QByteArray &bytes)
+{
+    const auto declared = QStringConverter::encodingForData(bytes);
+    if (declared && *declared != QStringConverter::Utf8) {
+        // A UTF-16 or UTF-32 byte-order mark; the decoder drops the mark.
+        QStringDecoder decoder(*declared);
+        return decoder.decode(bytes);
+    }
+
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes); // drops a leading byte-order mark
+    if (!utf8.hasError())
+        return text;
+
+    QByteArrayView body(bytes);
+    if (body.startsWith("\xEF\xBB\xBF"))
+        body = body.sliced(3);
+    QStringDecoder windows1252("windows-1252");
+    return windows1252.decode(body);
+}
+
+namespace {
+
+bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isLineEnd(QChar c) { return c == u'\n' || c == u'\r'; }
+bool endsRecord(QChar c) { return c == u',' || isLineEnd(c); }
+
+QStringView chopTrailingBlanks(QStringView s)
+{
+    while (!s.isEmpty() && isBlank(s.back()))
+        s.chop(1);
+    return s;
+}
+
+} // namespace
+
+// Record rules:
+//  - a record ends at a comma or a line end (CRLF, LF or a lone CR);
+//  - a blank line is one empty record; a final line end adds no record;
+//    a comma always starts another record, even at the end of a line or file;
+//  - spaces and tabs around an unquoted record are dropped;
+//  - a record whose first non-blank character is a double quote runs to the
+//    next double quote, commas included, without the quotes; without a
+//    closing quote it runs to the end of the line;
+//  - text after the closing quote, up to the next comma or line end, is kept
+//    and appended (trailing blanks dropped); any other quote is an ordinary
+//    character; every other character, control characters and NUL included,
+//    is kept as it is.
+QStringList splitRecords(QStringView text, int limit, bool *overflow)
+{
+    if (overflow)
+        *overflow = false;
+    QStringList records;
+    const qsizetype n = text.size();
+    if (n == 0)
+        return records;
+
+    qsizetype i = 0;
+    for (;;) {
+        if (records.size() >= limit) {
+            // Another record starts here: stop before reading it.
+            if (overflow)
+                *overflow = true;
+            return records;
+        }
+
+        while (i < n && isBlank(text[i]))
+            ++i;
+
+        QString record;
+        if (i < n && text[i] == u'"') {
+            const qsizetype open = ++i;
+            while (i < n && text[i] != u'"' && !isLineEnd(text[i]))
+                ++i;
+            record = text.sliced(open, i - open).toString();
+            if (i < n && text[i] == u'"')
+                ++i;
+        }
+        const qsizetype rest = i;
+        while (i < n && !endsRecord(text[i]))
+            ++i;
+        record += chopTrailingBlanks(text.sliced(rest, i - rest));
+        records.append(record);
+
+        if (i >= n)
+            return records;
+        if (text[i] == u',') {
+            ++i;
+            continue;
+        }
+        i += (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
+        if (i >= n)
+            return records;
+    }
+}
+
+namespace {
+
+QString describeFileType(const QFileInfo &info)
+{
+    if (info.isDir())
+        return QStringLiteral("a folder");
+    return QStringLiteral("not a regular file (a device, pipe or socket)");
+}
+
+#ifdef Q_OS_UNIX
+QString describeMode(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("not a regular file");
+}
+#endif
+
+// Reads the whole catalogue into `bytes`, refusing anything that is not a
+// regular file or that is larger than maxCatalogueBytes before reading it.
+bool readRegularFile(const QString &path, QByteArray *bytes, CatalogueResult *result)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        result->status = CatalogueStatus::Missing;
+        if (info.isSymLink())
+            result->detail = QStringLiteral("a link to %1, which does not exist")
+                                 .arg(QDir::toNativeSeparators(info.symLinkTarget()));
+        return false;
+    }
+    if (!info.isFile()) {
+        result->status = CatalogueStatus::NotRegularFile;
+        result->detail = describeFileType(info);
+        return false;
+    }
+
+    QFile file;
+#ifdef Q_OS_UNIX
+    // Opened without blocking and checked again on the open descriptor, so a
+    // file swapped for a pipe or device after the check above cannot hang.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int error = errno;
+        result->status = error == ENOENT ? CatalogueStatus::Missing : CatalogueStatus::Unreadable;
+        result->detail = qt_error_string(error);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        result->status = CatalogueStatus::NotRegularFile;
+        result->detail = describeMode(st.st_mode);
+        ::close(fd);
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        result->status = CatalogueStatus::Unreadable;
+        result->detail = file.errorString();
+        return false;
+    }
+#else
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result->status = CatalogueStatus::Unreadable;
+        result->detail = file.errorString();
+        return false;
+    }
+#endif
+    if (file.size() > maxCatalogueBytes) {
+        result->status = CatalogueStatus::TooLarge;
+        result->detail = QLocale::c().formattedDataSize(file.size(), 1, QLocale::DataSizeTraditionalFormat);
+        return false;
+    }
+    // One byte beyond the limit shows a file that grew since its size was taken.
+    *bytes = file.read(maxCatalogueBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        result->status = CatalogueStatus::Unreadable;
+        result->detail = file.errorString();
+        return false;
+    }
+    if (bytes->size() > maxCatalogueBytes) {
+        result->status = CatalogueStatus::TooLarge;
+        result->detail = QStringLiteral("more than %1")
+                             .arg(QLocale::c().formattedDataSize(maxCatalogueBytes, 1, QLocale::DataSizeTraditionalFormat));
+        bytes->clear();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CatalogueResult readCatalogue(const QString &directory)
+{
+    CatalogueResult result;
+    bool ambiguous = false;
+    const QString path = locateCatalogue(directory, &ambiguous);
+    result.path = QDir::toNativeSeparators(path);
+    if (ambiguous) {
+        result.status = CatalogueStatus::Ambiguous;
+        return result;
+    }
+
+    QByteArray bytes;
+    if (!readRegularFile(path, &bytes, &result))
+        return result;
+
+    bool overflow = false;
+    result.records = splitRecords(decodeCatalogue(bytes), maxRecords, &overflow);
+    if (overflow) {
+        result.status = CatalogueStatus::TooManyRecords;
+        result.records.clear();
+    } else if (result.records.isEmpty()) {
+        result.status = CatalogueStatus::NoRecords;
+    }
+    return result;
+}
+
+QString failureMessage(const CatalogueResult &result)
+{
+    const QString &path = result.path;
+    const QString startHere = QStringLiteral("Start Pathquill from the folder that holds PQL.TXT.");
+    switch (result.status) {
+    case CatalogueStatus::Ok:
+        return {};
+    case CatalogueStatus::Missing:
+        return QStringLiteral("The catalogue PQL.TXT was not found.\n\nLooked for: %1%2\n\n%3")
+            .arg(path,
+                 result.detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(result.detail),
+                 startHere);
+    case CatalogueStatus::Ambiguous:
+        return QStringLiteral("Several files in this folder are named PQL.TXT in different "
+                              "letter cases, so the catalogue is ambiguous.\n\nLooked for: %1\n\n"
+                              "Keep one of them, or rename the right one to PQL.TXT exactly.")
+            .arg(path);
+    case CatalogueStatus::NotRegularFile:
+        return QStringLiteral("The catalogue PQL.TXT is %1, not a text file.\n\nLooked at: %2\n\n"
+                              "Put the catalogue text file there, or start Pathquill from the "
+                              "folder that holds PQL.TXT.")
+            .arg(result.detail, path);
+    case CatalogueStatus::Unreadable:
+        return QStringLiteral("The catalogue PQL.TXT could not be read: %1.\n\nLooked at: %2\n\n"
+                              "Check that you are allowed to read the file.")
+            .arg(result.detail, path);
+    case CatalogueStatus::TooLarge:
+        return QStringLiteral("The catalogue PQL.TXT is too large (%1); a catalogue of %2 "
+                              "records is never larger than %3, so this is not a catalogue."
+                              "\n\nLooked at: %4\n\nCheck that the right file is named PQL.TXT.")
+            .arg(result.detail)
+            .arg(maxRecords)
+            .arg(QLocale::c().formattedDataSize(maxCatalogueBytes, 0, QLocale::DataSizeTraditionalFormat),
+                 path);
+    case CatalogueStatus::TooManyRecords:
+        return QStringLiteral("The catalogue PQL.TXT holds more than %1 records, the most "
+                              "Pathquill can load.\n\nLooked at: %2\n\n"
+                              "Shorten the catalogue to %1 records or fewer.")
+            .arg(maxRecords)
+            .arg(path);
+    case CatalogueStatus::NoRecords:
+        return QStringLiteral("The catalogue PQL.TXT is empty.\n\nLooked at: %1\n\n"
+                              "List directories and model files in it, one record per line "
+                              "or separated by commas.")
+            .arg(path);
+    case CatalogueStatus::NoModels:
+        return QStringLiteral("The catalogue PQL.TXT lists no model files: no record in it "
+                              "holds a period.\n\nLooked at: %1\n\n"
+                              "Add model file names (such as crate01.mod) after their directories.")
+            .arg(path);
+    }
+    return {};
+}
+
+} // namespace pql

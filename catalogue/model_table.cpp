@@ -1,0 +1,25 @@
+#include "model_table.h"
+
+namespace pql {
+
+bool isModelRecord(QStringView record)
+{
+    return record.contains(u'.');
+}
+
+ModelTable findDirs(const QStringList &records, qsizetype numRecords)
+{
+    ModelTable table;
+    const qsizetype count = qBound<qsizetype>(0, numRecords, records.size());
+    QString currentDir;
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString &record = records.at(i);
+        if (isModelRecord(record))
+            table.append({record, currentDir});
+        else
+            currentDir = record;
+    }
+    return table;
+}
+
+} // namespace pql

@@ -1,0 +1,33 @@
+#!/bin/sh
+# Installs the Debian packages that building, running and testing need,
+# asking apt only when something is missing. Runs as root, or through sudo.
+set -eu
+
+packages="cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation2
+xvfb xauth xdotool xclip x11-utils
+clang-14 libclang-rt-14-dev binutils-mingw-w64-x86-64
+dpkg-dev file lintian"
+
+missing=""
+for p in $packages; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    case "$status" in
+        *" installed") ;;
+        *) missing="$missing $p" ;;
+    esac
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=""
+elif command -v sudo >/dev/null 2>&1; then
+    as_root="sudo"
+else
+    echo "These packages are missing and neither root nor sudo is available:$missing" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+$as_root apt-get update -qq
+# shellcheck disable=SC2086
+$as_root apt-get install -y -qq --no-install-recommends $missing

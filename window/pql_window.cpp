@@ -1,0 +1,269 @@
+#include "pql_window.h"
+
+#include "catalogue_file.h"
+#include "path_rule.h"
+#include "window_look.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringListModel>
+
+namespace {
+
+const QKeySequence exitShortcut(Qt::CTRL | Qt::Key_X);
+
+template <typename T>
+T *makeControl(QWidget *parent, const char *name)
+{
+    auto *control = new T(parent);
+    control->setObjectName(QString::fromLatin1(name));
+    return control;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *label = makeControl<QLabel>(parent, name);
+    label->setText(caption);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+} // namespace
+
+PQL::PQL(QWidget *parent)
+    : QMainWindow(parent)
+    , Match_dirs(pql::maxRecords)
+{
+    setObjectName(QStringLiteral("PQL"));
+    setWindowTitle(QStringLiteral("Pathquill"));
+    setWindowIcon(pql::applicationIcon());
+    createControls();
+    createMenus();
+    setTabOrder();
+    Search_name->setFocus(Qt::OtherFocusReason);
+}
+
+void PQL::createControls()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    Command1 = makeControl<QPushButton>(client, "Command1");
+    Command1->setText(QStringLiteral("Copy to Clipboard"));
+    Command1->setAutoDefault(false);
+
+    Fullpath = makeControl<QLineEdit>(client, "Fullpath");
+    Fullpath->setAccessibleName(QStringLiteral("Path"));
+
+    Dir_Box = makeControl<QLineEdit>(client, "Dir_Box");
+    Dir_Box->setAccessibleName(QStringLiteral("Directory"));
+    // The directory box is no tab stop: Tab goes from the model list straight
+    // to the path, the two things a user acts on. A click still focuses it.
+    Dir_Box->setFocusPolicy(Qt::ClickFocus);
+
+    Model_list = makeControl<QComboBox>(client, "Model_list");
+    Model_list->setEditable(true);
+    Model_list->setAccessibleName(QStringLiteral("Model"));
+    Model_list->setInsertPolicy(QComboBox::NoInsert); // typed text never becomes an item
+    Model_list->setCompleter(nullptr);                // and is never completed
+    // Sizing must not walk thousands of items: the geometry is fixed anyway.
+    Model_list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_listModel = new QStringListModel(Model_list);
+    Model_list->setModel(m_listModel);
+    if (auto *view = qobject_cast<QListView *>(Model_list->view()))
+        view->setUniformItemSizes(true);
+    // When its line edit finishes editing, a combo box looks its text up among
+    // the items and silently selects and activates the one that equals it.
+    // Only a choice from the list may pick a model, so that look-up is cut off.
+    disconnect(Model_list->lineEdit(), &QLineEdit::editingFinished, Model_list, nullptr);
+
+    Search_name = makeControl<QLineEdit>(client, "Search_name");
+    Search_name->setAccessibleName(QStringLiteral("Search Text"));
+
+    Label6 = makeLabel(client, "Label6", QStringLiteral("Path"));
+    LoadingLabel = makeLabel(client, "LoadingLabel", QString());
+    Label7 = makeLabel(client, "Label7", QStringLiteral("Matches"));
+    Matches = makeLabel(client, "Matches", QString());
+    Matches->setAccessibleName(QStringLiteral("Matches"));
+    Label5 = makeLabel(client, "Label5", QStringLiteral("Model"));
+    Label4 = makeLabel(client, "Label4", QStringLiteral("Search Text"));
+    Label3 = makeLabel(client, "Label3", QStringLiteral("Pathquill"));
+    Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label2 = makeLabel(client, "Label2", QString());
+    Label2->setAccessibleName(QStringLiteral("Total Models"));
+    Label1 = makeLabel(client, "Label1", QStringLiteral("Total Models"));
+
+    pql::applyLayout(this, client);
+
+    // The program itself never sets the search text, so every change is the user's.
+    connect(Search_name, &QLineEdit::textChanged, this, &PQL::Search_name_Change);
+    // Emitted only for a user's choice: a click in the open list, Up/Down or
+    // the wheel on the closed box; never for the texts set by a search.
+    connect(Model_list, &QComboBox::activated, this, &PQL::Model_list_Click);
+    connect(Command1, &QPushButton::clicked, this, &PQL::Command1_Click);
+
+    // A focused line edit claims Ctrl+X as Cut before any shortcut sees it.
+    for (QWidget *editor : {static_cast<QWidget *>(Search_name), static_cast<QWidget *>(Dir_Box),
+                            static_cast<QWidget *>(Fullpath), static_cast<QWidget *>(Model_list),
+                            static_cast<QWidget *>(Model_list->lineEdit())})
+        editor->installEventFilter(this);
+}
+
+void PQL::createMenus()
+{
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuExit = mnuFile->addAction(QStringLiteral("E&xit"));
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    mnuExit->setShortcut(exitShortcut);
+    mnuExit->setShortcutContext(Qt::WindowShortcut);
+    connect(mnuExit, &QAction::triggered, this, &PQL::mnuExit_Click);
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuAbout = mnuHelp->addAction(QStringLiteral("&About"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+    connect(mnuAbout, &QAction::triggered, this, &PQL::mnuAbout_Click);
+}
+
+void PQL::setTabOrder()
+{
+    // Labels never take the focus; the rest follow their tab indices.
+    QWidget::setTabOrder(Search_name, Model_list);
+    QWidget::setTabOrder(Model_list, Dir_Box);
+    QWidget::setTabOrder(Dir_Box, Fullpath);
+    QWidget::setTabOrder(Fullpath, Command1);
+}
+
+bool PQL::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        // Swallowed unaccepted: the editor never claims the key, so the
+        // window's Exit shortcut gets it.
+        if (QKeySequence(key->keyCombination()) == exitShortcut)
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+std::optional<QString> PQL::Form_Load()
+{
+    LoadingLabel->setText(QStringLiteral("Loading File..."));
+
+    pql::CatalogueResult catalogue = pql::readCatalogue(QDir::currentPath());
+    if (catalogue.status != pql::CatalogueStatus::Ok)
+        return pql::failureMessage(catalogue);
+    Record_count = static_cast<qint16>(catalogue.records.size());
+
+    Find_Dirs(catalogue.records, Record_count);
+    if (Num_models == 0) {
+        catalogue.status = pql::CatalogueStatus::NoModels;
+        return pql::failureMessage(catalogue);
+    }
+
+    Do_search();
+    composeFullpath();
+    LoadingLabel->setText(QString());
+    return std::nullopt;
+}
+
+void PQL::Find_Dirs(const QStringList &DataFile, qint16 Num_records)
+{
+    Model_table = pql::findDirs(DataFile, Num_records);
+    Num_models = static_cast<qint16>(Model_table.size());
+    m_nameSearch = pql::NameSearch(Model_table);
+    Label2->setText(QString::number(Num_models));
+}
+
+void PQL::Do_search()
+{
+    const QList<int> rows = m_nameSearch.find(Search_name->text());
+    QStringList names;
+    names.reserve(rows.size());
+    for (qsizetype k = 0; k < rows.size(); ++k) {
+        const pql::ModelRow &row = Model_table.at(rows.at(k));
+        names.append(row.name);
+        Match_dirs[k] = row.directory;
+    }
+    m_matchCount = static_cast<int>(rows.size());
+
+    // Refilling moves the current index to the first item; a search leaves
+    // no item selected and shows the first match's name as text only.
+    m_listModel->setStringList(names);
+    Model_list->setCurrentIndex(-1);
+    if (m_matchCount > 0) {
+        const pql::ModelRow &first = Model_table.at(rows.front());
+        Model_list->setEditText(first.name);
+        Dir_Box->setText(first.directory);
+    } else {
+        Model_list->setEditText(QString());
+        Dir_Box->setText(QString());
+    }
+    Matches->setText(QString::number(m_matchCount));
+}
+
+void PQL::composeFullpath()
+{
+    Fullpath->setText(pql::composePath(Dir_Box->text(), Model_list->currentText()));
+}
+
+void PQL::Search_name_Change()
+{
+    Do_search();
+    composeFullpath();
+}
+
+void PQL::Model_list_Click()
+{
+    const int p = Model_list->currentIndex();
+    if (p < 0 || p >= m_matchCount)
+        return;
+    Dir_Box->setText(Match_dirs.at(p));
+    composeFullpath();
+}
+
+void PQL::Command1_Click()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    // Clearing first drops whatever another program left there, so an empty
+    // path leaves no stale text behind.
+    clipboard->clear();
+    const QString path = Fullpath->text();
+    if (!path.isEmpty())
+        clipboard->setText(path);
+}
+
+void PQL::mnuExit_Click()
+{
+    close();
+    QCoreApplication::exit(0);
+}
+
+QString PQL::aboutText()
+{
+    return QStringLiteral("   Pathquill") + u'\r' + QStringLiteral("           Version 0.2") + u'\r'
+        + QStringLiteral("          April, 2007");
+}
+
+void PQL::mnuAbout_Click()
+{
+    // A message box breaks lines at line feeds, not at lone carriage returns.
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("PQL"),
+                    aboutText().replace(u'\r', u'\n'), QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("aboutBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}

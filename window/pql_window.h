@@ -1,0 +1,86 @@
+// The main window: its controls, start-up and event handlers.
+#pragma once
+
+#include "model_table.h"
+#include "name_search.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <optional>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QStringListModel;
+
+class PQL : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit PQL(QWidget *parent = nullptr);
+
+    // Reads the catalogue of the working directory, builds the model table,
+    // lists every model and makes the first one current. Returns the message
+    // to show when start-up must end instead; the window is then unusable.
+    std::optional<QString> Form_Load();
+
+    // The About message: three lines joined by single carriage returns.
+    static QString aboutText();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void setTabOrder();
+
+    void Find_Dirs(const QStringList &DataFile, qint16 Num_records);
+    void Do_search();
+    void composeFullpath();
+
+    void Search_name_Change();
+    void Model_list_Click();
+    void Command1_Click();
+    void mnuExit_Click();
+    void mnuAbout_Click();
+
+    // Controls, in the order they are created.
+    QPushButton *Command1 = nullptr;
+    QLineEdit *Fullpath = nullptr;
+    QLineEdit *Dir_Box = nullptr;
+    QComboBox *Model_list = nullptr;
+    QLineEdit *Search_name = nullptr;
+    QLabel *Label6 = nullptr;
+    QLabel *LoadingLabel = nullptr;
+    QLabel *Label7 = nullptr;
+    QLabel *Matches = nullptr;
+    QLabel *Label5 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label1 = nullptr;
+
+    QMenu *mnuFile = nullptr;
+    QAction *mnuExit = nullptr;
+    QMenu *mnuHelp = nullptr;
+    QAction *mnuAbout = nullptr;
+
+    QStringListModel *m_listModel = nullptr;
+
+    // Fixed after start-up.
+    qint16 Record_count = 0;
+    qint16 Num_models = 0;
+    pql::ModelTable Model_table;
+    pql::NameSearch m_nameSearch;
+
+    // Directory of each list position; entries past the current match count
+    // are stale and never read.
+    QStringList Match_dirs;
+    int m_matchCount = 0;
+};
