@@ -100,10 +100,19 @@ void PQL::createControls()
     Label5 = makeLabel(client, "Label5", QStringLiteral("Model"));
     Label4 = makeLabel(client, "Label4", QStringLiteral("Search Text"));
     Label3 = makeLabel(client, "Label3", QStringLiteral("Pathquill"));
-    Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // The title's line is taller than its box; resting it just above the
+    // bottom keeps both the capitals and the descenders of "Pathquill" whole.
+    Label3->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    Label3->setContentsMargins(0, 0, 0, 2);
     Label2 = makeLabel(client, "Label2", QString());
     Label2->setAccessibleName(QStringLiteral("Total Models"));
     Label1 = makeLabel(client, "Label1", QStringLiteral("Total Models"));
+
+    // Screen readers announce each control with the caption it sits under.
+    // No caption has an access key, so these give no keyboard access.
+    Label4->setBuddy(Search_name);
+    Label5->setBuddy(Model_list);
+    Label6->setBuddy(Fullpath);
 
     pql::applyLayout(this, client);
 
@@ -249,7 +258,8 @@ void PQL::Command1_Click()
 void PQL::mnuExit_Click()
 {
     close();
-    QCoreApplication::exit(0);
+    QCoreApplication::quit(); // status 0; does nothing outside the event loop
+
 }
 
 QString PQL::aboutText()

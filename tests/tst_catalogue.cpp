@@ -1,0 +1,340 @@
+// The catalogue reader, the model table and the path rule, without a display.
+
+#include "catalogue_file.h"
+#include "catalogue_fixture.h"
+#include "model_table.h"
+#include "path_rule.h"
+
+#include <QTest>
+
+#include <unistd.h>
+#include <sys/stat.h>
+
+using namespace pql;
+
+class TestCatalogue : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void splitting_data();
+    void splitting();
+    void recordLimit_data();
+    void recordLimit();
+    void decoding_data();
+    void decoding();
+    void refusals_data();
+    void refusals();
+    void looksUpNameIgnoringCase();
+    void severalLookAlikesAreAmbiguous();
+    void exactNameWinsOverLookAlike();
+    void largestAcceptedSize();
+    void failureMessagesNameThePath();
+    void findDirs_data();
+    void findDirs();
+    void findDirsUsesOnlyTheGivenCount();
+    void composePath_data();
+    void composePath();
+};
+
+void TestCatalogue::splitting_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("records");
+
+    QTest::newRow("empty text") << "" << QStringList{};
+    QTest::newRow("one record, no line end") << "a.mod" << QStringList{"a.mod"};
+    QTest::newRow("final line end adds nothing") << "a.mod\n" << QStringList{"a.mod"};
+    QTest::newRow("LF") << "props\na.mod\nb.mod" << QStringList{"props", "a.mod", "b.mod"};
+    QTest::newRow("CRLF") << "props\r\na.mod\r\n" << QStringList{"props", "a.mod"};
+    QTest::newRow("lone CR") << "props\ra.mod\r" << QStringList{"props", "a.mod"};
+    QTest::newRow("mixed line ends") << "a\r\nb\nc\rd" << QStringList{"a", "b", "c", "d"};
+    QTest::newRow("CR CR is a blank line") << "a\r\rb" << QStringList{"a", "", "b"};
+    QTest::newRow("LF CR is a blank line") << "a\n\rb" << QStringList{"a", "", "b"};
+    QTest::newRow("blank line is an empty record") << "a.mod\n\nb.mod\n"
+                                                   << QStringList{"a.mod", "", "b.mod"};
+    QTest::newRow("only a line end") << "\n" << QStringList{""};
+    QTest::newRow("only blank lines") << "\n\n\n" << QStringList{"", "", ""};
+    QTest::newRow("commas split a line") << "a.mod,b.mod\nc" << QStringList{"a.mod", "b.mod", "c"};
+    QTest::newRow("comma before line end") << "a.mod,\nb" << QStringList{"a.mod", "", "b"};
+    QTest::newRow("comma at end of file") << "a.mod," << QStringList{"a.mod", ""};
+    QTest::newRow("lone comma") << "," << QStringList{"", ""};
+    QTest::newRow("blanks around unquoted") << "  props \t,\t a.mod  \n"
+                                            << QStringList{"props", "a.mod"};
+    QTest::newRow("inner blanks kept") << "my props\\big crate.mod"
+                                       << QStringList{"my props\\big crate.mod"};
+    QTest::newRow("blank-only line is empty") << "a\n   \nb" << QStringList{"a", "", "b"};
+    QTest::newRow("quoted comma") << "\"crate,large.mod\",b.mod"
+                                  << QStringList{"crate,large.mod", "b.mod"};
+    QTest::newRow("quoted keeps inner blanks") << "  \" a.mod \"  \n" << QStringList{" a.mod "};
+    QTest::newRow("quoted empty") << "\"\"\nb" << QStringList{"", "b"};
+    QTest::newRow("text after closing quote kept") << "\"crate,01\".mod,x"
+                                                   << QStringList{"crate,01.mod", "x"};
+    QTest::newRow("quote inside unquoted is literal") << "ab\"c.mod,d"
+                                                       << QStringList{"ab\"c.mod", "d"};
+    QTest::newRow("unterminated quote ends at line end") << "\"a,b.mod\nc.mod"
+                                                         << QStringList{"a,b.mod", "c.mod"};
+    QTest::newRow("unterminated quote at end of file") << "x\n\"a,b" << QStringList{"x", "a,b"};
+    QTest::newRow("lone quote") << "\"" << QStringList{""};
+    QTest::newRow("doubled quote is not an escape") << "\"a\"\"b\",c" << QStringList{"a\"b\"", "c"};
+    QTest::newRow("NUL and control characters kept")
+        << QString::fromUtf16(u"a\u0000b.mod\n\u0007x", 10)
+        << QStringList{QString::fromUtf16(u"a\u0000b.mod", 7), QString::fromUtf16(u"\u0007x")};
+    QTest::newRow("backslashes kept") << "props\\crates\\\n" << QStringList{"props\\crates\\"};
+}
+
+void TestCatalogue::splitting()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, records);
+    bool overflow = true;
+    QCOMPARE(splitRecords(text, maxRecords, &overflow), records);
+    QVERIFY(!overflow);
+}
+
+void TestCatalogue::recordLimit_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<bool>("overflow");
+    QTest::addColumn<int>("kept");
+
+    QTest::newRow("exactly at limit") << "a\nb\nc\n" << 3 << false << 3;
+    QTest::newRow("exactly at limit, no final line end") << "a\nb\nc" << 3 << false << 3;
+    QTest::newRow("one over") << "a\nb\nc\nd" << 3 << true << 3;
+    QTest::newRow("trailing comma is one over") << "a,b,c," << 3 << true << 3;
+    QTest::newRow("blank line is one over") << "a\nb\nc\n\n" << 3 << true << 3;
+}
+
+void TestCatalogue::recordLimit()
+{
+    QFETCH(QString, text);
+    QFETCH(int, limit);
+    QFETCH(bool, overflow);
+    QFETCH(int, kept);
+    bool over = !overflow;
+    QCOMPARE(splitRecords(text, limit, &over).size(), kept);
+    QCOMPARE(over, overflow);
+}
+
+void TestCatalogue::decoding_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("ASCII") << QByteArray("props\r\na.mod") << "props\r\na.mod";
+    QTest::newRow("UTF-8") << QByteArray("caf\xC3\xA9.mod") << QString::fromUtf16(u"café.mod");
+    QTest::newRow("UTF-8 byte-order mark dropped")
+        << QByteArray("\xEF\xBB\xBF" "a.mod") << "a.mod";
+    QTest::newRow("Windows-1252") << QByteArray("caf\xE9\x80.mod")
+                                  << QString::fromUtf16(u"café€.mod");
+    QTest::newRow("one invalid byte makes it all Windows-1252")
+        << QByteArray("\xC3\xA9,\xE9") << QString::fromUtf16(u"Ã©,é");
+    QTest::newRow("mark then invalid UTF-8") << QByteArray("\xEF\xBB\xBF\xE9.mod")
+                                             << QString::fromUtf16(u"é.mod");
+    QTest::newRow("UTF-16 LE with mark") << QByteArray("\xFF\xFE" "a\0.\0m\0\xE9\0", 10)
+                                         << QString::fromUtf16(u"a.mé");
+    QTest::newRow("UTF-16 BE with mark") << QByteArray("\xFE\xFF\0a\0.\0m", 8)
+                                         << QString::fromUtf16(u"a.m");
+    QTest::newRow("NUL bytes are valid UTF-8") << QByteArray("a\0b", 3)
+                                               << QString::fromUtf16(u"a\u0000b", 3);
+    QTest::newRow("truncated UTF-8 sequence") << QByteArray("ab\xE2\x82") << QString::fromUtf16(u"ab\u00e2\u201a");
+}
+
+void TestCatalogue::decoding()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(decodeCatalogue(bytes), text);
+}
+
+void TestCatalogue::refusals_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("status");
+
+    QTest::newRow("missing") << "missing" << int(CatalogueStatus::Missing);
+    QTest::newRow("dangling link") << "dangling" << int(CatalogueStatus::Missing);
+    QTest::newRow("folder") << "folder" << int(CatalogueStatus::NotRegularFile);
+    QTest::newRow("named pipe") << "fifo" << int(CatalogueStatus::NotRegularFile);
+    QTest::newRow("device") << "device" << int(CatalogueStatus::NotRegularFile);
+    QTest::newRow("empty") << "empty" << int(CatalogueStatus::NoRecords);
+    QTest::newRow("5002 records") << "5002" << int(CatalogueStatus::TooManyRecords);
+    QTest::newRow("over the size limit") << "huge" << int(CatalogueStatus::TooLarge);
+    QTest::newRow("5001 records load") << "5001" << int(CatalogueStatus::Ok);
+    QTest::newRow("link to a catalogue loads") << "link" << int(CatalogueStatus::Ok);
+}
+
+void TestCatalogue::refusals()
+{
+    QFETCH(QString, setup);
+    QFETCH(int, status);
+
+    CatalogueFolder folder;
+    const QString file = folder.filePath(QStringLiteral("PQL.TXT"));
+    const QByteArray name = QFile::encodeName(file);
+    if (setup == u"dangling") {
+        QVERIFY(QFile::link(folder.filePath(QStringLiteral("gone.txt")), file));
+    } else if (setup == u"folder") {
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("PQL.TXT")));
+    } else if (setup == u"fifo") {
+        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+    } else if (setup == u"device") {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), file));
+    } else if (setup == u"empty") {
+        QVERIFY(folder.write({}));
+    } else if (setup == u"5002") {
+        QVERIFY(folder.write(numberedCatalogue(5002)));
+    } else if (setup == u"5001") {
+        QVERIFY(folder.write(numberedCatalogue(5001)));
+    } else if (setup == u"huge") {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(maxCatalogueBytes + 1)); // sparse: nothing is written
+    } else if (setup == u"link") {
+        QVERIFY(folder.write("d\na.mod\n", QStringLiteral("real.txt")));
+        QVERIFY(QFile::link(folder.filePath(QStringLiteral("real.txt")), file));
+    }
+
+    const CatalogueResult result = readCatalogue(folder.path());
+    QCOMPARE(int(result.status), status);
+    QCOMPARE(result.path, QDir::toNativeSeparators(file));
+    if (status != int(CatalogueStatus::Ok))
+        QVERIFY(result.records.isEmpty());
+    if (setup == u"5001")
+        QCOMPARE(result.records.size(), 5001);
+}
+
+void TestCatalogue::looksUpNameIgnoringCase()
+{
+    CatalogueFolder folder;
+    QVERIFY(folder.write("d\nx.mod\n", QStringLiteral("pql.Txt")));
+    const CatalogueResult result = readCatalogue(folder.path());
+    QCOMPARE(int(result.status), int(CatalogueStatus::Ok));
+    QCOMPARE(result.path, QDir::toNativeSeparators(folder.filePath(QStringLiteral("pql.Txt"))));
+    QCOMPARE(result.records, (QStringList{"d", "x.mod"}));
+}
+
+void TestCatalogue::severalLookAlikesAreAmbiguous()
+{
+    CatalogueFolder folder;
+    QVERIFY(folder.write("a.mod", QStringLiteral("pql.txt")));
+    QVERIFY(folder.write("b.mod", QStringLiteral("Pql.Txt")));
+    QCOMPARE(int(readCatalogue(folder.path()).status), int(CatalogueStatus::Ambiguous));
+}
+
+void TestCatalogue::exactNameWinsOverLookAlike()
+{
+    CatalogueFolder folder;
+    QVERIFY(folder.write("wrong.mod", QStringLiteral("pql.txt")));
+    QVERIFY(folder.write("right.mod"));
+    QCOMPARE(readCatalogue(folder.path()).records, QStringList{"right.mod"});
+}
+
+void TestCatalogue::largestAcceptedSize()
+{
+    // A catalogue at exactly the size limit is read; the limit is on bytes,
+    // not on what a record holds.
+    CatalogueFolder folder;
+    QByteArray bytes = "d\n" + QByteArray(maxCatalogueBytes - 6, 'x') + ".mod";
+    QCOMPARE(bytes.size(), maxCatalogueBytes);
+    QVERIFY(folder.write(bytes));
+    const CatalogueResult result = readCatalogue(folder.path());
+    QCOMPARE(int(result.status), int(CatalogueStatus::Ok));
+    QCOMPARE(result.records.size(), 2);
+    QCOMPARE(result.records.at(1).size(), maxCatalogueBytes - 2);
+}
+
+void TestCatalogue::failureMessagesNameThePath()
+{
+    for (int s = int(CatalogueStatus::Missing); s <= int(CatalogueStatus::NoModels); ++s) {
+        CatalogueResult result;
+        result.status = CatalogueStatus(s);
+        result.path = QStringLiteral("/some/where/PQL.TXT");
+        const QString message = failureMessage(result);
+        QVERIFY2(message.contains(result.path), qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("PQL.TXT")), qPrintable(message));
+    }
+    CatalogueResult missing;
+    missing.status = CatalogueStatus::Missing;
+    missing.path = QStringLiteral("/w/PQL.TXT");
+    QVERIFY(failureMessage(missing).contains(
+        QStringLiteral("Start Pathquill from the folder that holds PQL.TXT")));
+    QVERIFY(failureMessage(CatalogueResult{}).isEmpty());
+}
+
+using Rows = QList<QStringList>;
+
+void TestCatalogue::findDirs_data()
+{
+    QTest::addColumn<QStringList>("records");
+    QTest::addColumn<Rows>("rows");
+
+    QTest::newRow("directories pair with the models after them")
+        << QStringList{"props", "crate01.mod", "crate02.mod", "vehicles", "car.mod"}
+        << Rows{{"crate01.mod", "props"}, {"crate02.mod", "props"}, {"car.mod", "vehicles"}};
+    QTest::newRow("model before any directory") << QStringList{"crate01.mod", "props", "b.mod"}
+                                                << Rows{{"crate01.mod", ""}, {"b.mod", "props"}};
+    QTest::newRow("empty record clears the directory")
+        << QStringList{"props", "a.mod", "", "b.mod", "x", "c.mod"}
+        << Rows{{"a.mod", "props"}, {"b.mod", ""}, {"c.mod", "x"}};
+    QTest::newRow("period anywhere makes a model")
+        << QStringList{"props.old", "props", ".hidden", "trailing."}
+        << Rows{{"props.old", ""}, {".hidden", "props"}, {"trailing.", "props"}};
+    QTest::newRow("second of two directories wins") << QStringList{"a", "b", "m.mod"}
+                                                    << Rows{{"m.mod", "b"}};
+    QTest::newRow("name without period is a directory") << QStringList{"d", "README", "m.mod"}
+                                                        << Rows{{"m.mod", "README"}};
+    QTest::newRow("only directories") << QStringList{"a", "b", ""} << Rows{};
+    QTest::newRow("names kept exactly") << QStringList{" props\\Crates ", " A.Mod "}
+                                        << Rows{{" A.Mod ", " props\\Crates "}};
+    QTest::newRow("same name in two directories") << QStringList{"a", "x.mod", "b", "x.mod"}
+                                                  << Rows{{"x.mod", "a"}, {"x.mod", "b"}};
+    QTest::newRow("only an ASCII full stop counts")
+        << QStringList{QString::fromUtf16(u"d\u3002mod"), QString::fromUtf16(u"e\uFF0Emod"), "m.mod"}
+        << Rows{{"m.mod", QString::fromUtf16(u"e\uFF0Emod")}};
+}
+
+void TestCatalogue::findDirs()
+{
+    QFETCH(QStringList, records);
+    QFETCH(Rows, rows);
+    const ModelTable table = pql::findDirs(records, records.size());
+    Rows actual;
+    for (const ModelRow &row : table)
+        actual.append({row.name, row.directory});
+    QCOMPARE(actual, rows);
+}
+
+void TestCatalogue::findDirsUsesOnlyTheGivenCount()
+{
+    const QStringList records{"d", "a.mod", "b.mod", "c.mod"};
+    QCOMPARE(pql::findDirs(records, 2).size(), 1);
+    QCOMPARE(pql::findDirs(records, 0).size(), 0);
+    QCOMPARE(pql::findDirs(records, 99).size(), 3);
+}
+
+void TestCatalogue::composePath_data()
+{
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("path");
+
+    QTest::newRow("plain") << "props" << "crate01.mod" << "models\\props\\crate01.mod";
+    QTest::newRow("nested") << "props\\crates" << "c.mod" << "models\\props\\crates\\c.mod";
+    QTest::newRow("empty directory") << "" << "c.mod" << "models\\\\c.mod";
+    QTest::newRow("empty name") << "props" << "" << "";
+    QTest::newRow("nothing trimmed") << " a " << " b.mod " << "models\\ a \\ b.mod ";
+    QTest::newRow("forward slashes kept") << "a/b" << "c.mod" << "models\\a/b\\c.mod";
+}
+
+void TestCatalogue::composePath()
+{
+    QFETCH(QString, directory);
+    QFETCH(QString, name);
+    QFETCH(QString, path);
+    QCOMPARE(pql::composePath(directory, name), path);
+}
+
+QTEST_GUILESS_MAIN(TestCatalogue)
+#include "tst_catalogue.moc"

@@ -1,0 +1,86 @@
+// The name search, without a display.
+
+#include "name_search.h"
+
+#include <QTest>
+
+using namespace pql;
+
+class TestSearch : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void find_data();
+    void find();
+    void repeatedSearchesAreIndependent();
+    void largeTableKeepsOrder();
+};
+
+namespace {
+
+const ModelTable table{
+    {"crate01.mod", "props"},           // 0
+    {"Crate02.MOD", "props\\crates"},   // 1
+    {"barrel.mdl", "props"},            // 2
+    {"car.mod", "vehicles"},            // 3
+    {"crate01.mod", "props\\old"},      // 4
+    {"tank", "vehicles"},               // 5: a name is a name, period or not
+    {QString::fromUtf16(u"Ölfass.mod"), "props"},  // 6
+    {QString::fromUtf16(u"İkon.mod"), "icons"},    // 7
+    {"readme", "docs.mod"},             // 8: directory text is never searched
+};
+
+} // namespace
+
+void TestSearch::find_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("rows");
+
+    QTest::newRow("empty matches all, in order") << "" << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8};
+    QTest::newRow("upper case text") << "CRATE" << QList<int>{0, 1, 4};
+    QTest::newRow("mixed case text") << "cRaTe0" << QList<int>{0, 1, 4};
+    QTest::newRow("extension searched") << "mod" << QList<int>{0, 1, 3, 4, 6, 7};
+    QTest::newRow("period in text") << ".md" << QList<int>{2};
+    QTest::newRow("directory not searched") << "vehicles" << QList<int>{};
+    QTest::newRow("directory-only text") << "docs" << QList<int>{};
+    QTest::newRow("no match") << "zzz" << QList<int>{};
+    QTest::newRow("whole name") << "car.mod" << QList<int>{3};
+    QTest::newRow("longer than any name") << "crate01.mod.extra" << QList<int>{};
+    QTest::newRow("blank is literal") << " " << QList<int>{};
+    QTest::newRow("non-ASCII folds") << QString::fromUtf16(u"ölf") << QList<int>{6};
+    QTest::newRow("non-ASCII upper text") << QString::fromUtf16(u"ÖLFASS") << QList<int>{6};
+    QTest::newRow("dotted capital I") << QString::fromUtf16(u"İkon") << QList<int>{7};
+    QTest::newRow("backslash literal") << "\\" << QList<int>{};
+}
+
+void TestSearch::find()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<int>, rows);
+    const NameSearch search(table);
+    QCOMPARE(search.find(text), rows);
+}
+
+void TestSearch::repeatedSearchesAreIndependent()
+{
+    const NameSearch search(table);
+    QCOMPARE(search.find(u"crate").size(), 3);
+    QCOMPARE(search.find(u"").size(), table.size());
+    QCOMPARE(search.find(u"crate").size(), 3);
+}
+
+void TestSearch::largeTableKeepsOrder()
+{
+    ModelTable big;
+    for (int i = 0; i < 5001; ++i)
+        big.append({QStringLiteral("Name%1.MOD").arg(i), QStringLiteral("d%1").arg(i % 7)});
+    const NameSearch search(big);
+    QCOMPARE(search.find(u"E49."), QList<int>{49});
+    QCOMPARE(search.find(u"e500"), (QList<int>{500, 5000}));
+    QCOMPARE(search.find(u"mod").size(), 5001);
+}
+
+QTEST_GUILESS_MAIN(TestSearch)
+#include "tst_search.moc"

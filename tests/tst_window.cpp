@@ -1,0 +1,734 @@
+// The main window under the offscreen platform: start-up, search as you type,
+// picking from the list, copying, layout, keyboard and menus.
+
+#include "catalogue_fixture.h"
+#include "pql_window.h"
+#include "window_look.h"
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QByteArray sampleCatalogue =
+    "orphan.mod\r\n"
+    "props\r\n"
+    "crate01.mod\r\n"
+    "Crate02.MOD\r\n"
+    "barrel.mdl\r\n"
+    "props\\crates\r\n"
+    "crate01.mod\r\n"
+    "\r\n"
+    "loose.mod\r\n"
+    "vehicles\r\n"
+    "car.mod\r\n";
+
+QStringList itemsOf(const QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items.append(combo->itemText(i));
+    return items;
+}
+
+// Runs `inspect` on the first modal box that opens, then closes it.
+void whenModalOpens(std::function<void(QMessageBox *)> inspect)
+{
+    QTimer::singleShot(0, qApp, [inspect] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            whenModalOpens(inspect);
+            return;
+        }
+        inspect(box);
+        box->done(QMessageBox::Ok);
+    });
+}
+
+} // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startupListsEveryModel();
+    void startupFailures_data();
+    void startupFailures();
+    void catalogueComesFromWorkingDirectory();
+
+    void typingNarrowsTheList();
+    void noMatchEmptiesEverything();
+    void deletingTheTextListsAllAgain();
+    void pasteCutAndUndoSearch();
+    void pickingWithTheMouse();
+    void pickingWithArrowKeys();
+    void pickingWithTheWheel();
+    void pickingAnEmptyDirectory();
+    void staleMatchDirsNeverShow();
+    void typingIntoTheComboPicksNothing_data();
+    void typingIntoTheComboPicksNothing();
+    void typedTextNeverBecomesAnItem();
+
+    void copyPutsThePathOnTheClipboard();
+    void copyOfEmptyPathClearsTheClipboard();
+    void copyTakesHandEdits();
+
+    void geometry_data();
+    void geometry();
+    void windowSizeIsFixed();
+    void fonts_data();
+    void fonts();
+    void textsFitTheirBoxes();
+    void tabOrder();
+    void accessibleNames_data();
+    void accessibleNames();
+    void icon();
+
+    void ctrlXExitsFromEveryEditor_data();
+    void ctrlXExitsFromEveryEditor();
+    void menus();
+    void accessKeysRunExit();
+    void aboutBox();
+
+private:
+    void open(const QByteArray &catalogue);
+    template <typename T> T *control(const char *name) const
+    {
+        auto *w = m_window->findChild<T *>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QLineEdit *searchName() const { return control<QLineEdit>("Search_name"); }
+    QComboBox *modelList() const { return control<QComboBox>("Model_list"); }
+    QString dirBox() const { return control<QLineEdit>("Dir_Box")->text(); }
+    QString fullpath() const { return control<QLineEdit>("Fullpath")->text(); }
+    QString matches() const { return control<QLabel>("Matches")->text(); }
+
+    std::unique_ptr<CatalogueFolder> m_folder;
+    std::unique_ptr<WorkingDirectory> m_cwd;
+    std::unique_ptr<PQL> m_window;
+};
+
+void TestWindow::initTestCase()
+{
+    // Closing a window must not end the test's own event loops.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestWindow::init()
+{
+    m_folder = std::make_unique<CatalogueFolder>();
+    m_cwd = std::make_unique<WorkingDirectory>(m_folder->path());
+}
+
+void TestWindow::cleanup()
+{
+    m_window.reset();
+    m_cwd.reset();
+    m_folder.reset();
+    QGuiApplication::clipboard()->clear();
+}
+
+void TestWindow::open(const QByteArray &catalogue)
+{
+    QVERIFY(m_folder->write(catalogue));
+    m_window = std::make_unique<PQL>();
+    const std::optional<QString> failure = m_window->Form_Load();
+    QVERIFY2(!failure, failure ? qPrintable(*failure) : "");
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void TestWindow::startupListsEveryModel()
+{
+    open(sampleCatalogue);
+    QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("7"));
+    QCOMPARE(matches(), QStringLiteral("7"));
+    QCOMPARE(itemsOf(modelList()),
+             (QStringList{"orphan.mod", "crate01.mod", "Crate02.MOD", "barrel.mdl", "crate01.mod",
+                          "loose.mod", "car.mod"}));
+    QCOMPARE(modelList()->currentIndex(), -1);
+    QCOMPARE(modelList()->currentText(), QStringLiteral("orphan.mod"));
+    QCOMPARE(dirBox(), QString());
+    QCOMPARE(fullpath(), QStringLiteral("models\\\\orphan.mod"));
+    QCOMPARE(control<QLabel>("LoadingLabel")->text(), QString());
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(searchName()));
+
+    // Typing goes straight into the search box.
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("car"));
+    QCOMPARE(searchName()->text(), QStringLiteral("car"));
+    QCOMPARE(fullpath(), QStringLiteral("models\\vehicles\\car.mod"));
+}
+
+void TestWindow::startupFailures_data()
+{
+    QTest::addColumn<QByteArray>("catalogue");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("missing") << QByteArray() << "was not found";
+    QTest::newRow("empty") << QByteArray("") << "is empty";
+    QTest::newRow("no model record") << QByteArray("props\r\n\r\nvehicles\r\n") << "no model";
+    QTest::newRow("5002 records") << numberedCatalogue(5002) << "more than 5001 records";
+}
+
+void TestWindow::startupFailures()
+{
+    QFETCH(QByteArray, catalogue);
+    QFETCH(QString, expected);
+    if (!catalogue.isNull())
+        QVERIFY(m_folder->write(catalogue));
+    PQL window;
+    const std::optional<QString> failure = window.Form_Load();
+    QVERIFY(failure);
+    QVERIFY2(failure->contains(expected), qPrintable(*failure));
+    QVERIFY2(failure->contains(QDir::toNativeSeparators(m_folder->filePath("PQL.TXT"))),
+             qPrintable(*failure));
+}
+
+void TestWindow::catalogueComesFromWorkingDirectory()
+{
+    // A catalogue elsewhere (here beside the working folder) is not used.
+    QVERIFY(m_folder->write("d\na.mod\n"));
+    CatalogueFolder elsewhere;
+    WorkingDirectory cwd(elsewhere.path());
+    PQL window;
+    QVERIFY(window.Form_Load());
+}
+
+void TestWindow::typingNarrowsTheList()
+{
+    open(sampleCatalogue);
+    QSignalSpy edits(searchName(), &QLineEdit::textChanged);
+    QTest::keyClicks(searchName(), QStringLiteral("cRA"));
+    QCOMPARE(edits.size(), 3);
+    QCOMPARE(itemsOf(modelList()), (QStringList{"crate01.mod", "Crate02.MOD", "crate01.mod"}));
+    QCOMPARE(matches(), QStringLiteral("3"));
+    QCOMPARE(modelList()->currentIndex(), -1);
+    QCOMPARE(modelList()->currentText(), QStringLiteral("crate01.mod"));
+    QCOMPARE(dirBox(), QStringLiteral("props"));
+    QCOMPARE(fullpath(), QStringLiteral("models\\props\\crate01.mod"));
+
+    // The directory is not searched: "vehicles" names no model.
+    searchName()->clear();
+    QTest::keyClicks(searchName(), QStringLiteral("vehic"));
+    QCOMPARE(matches(), QStringLiteral("0"));
+}
+
+void TestWindow::noMatchEmptiesEverything()
+{
+    open(sampleCatalogue);
+    QTest::keyClicks(searchName(), QStringLiteral("zz"));
+    QCOMPARE(modelList()->count(), 0);
+    QCOMPARE(modelList()->currentText(), QString());
+    QCOMPARE(dirBox(), QString());
+    QCOMPARE(fullpath(), QString());
+    QCOMPARE(matches(), QStringLiteral("0"));
+}
+
+void TestWindow::deletingTheTextListsAllAgain()
+{
+    open(sampleCatalogue);
+    QTest::keyClicks(searchName(), QStringLiteral("bar"));
+    QCOMPARE(matches(), QStringLiteral("1"));
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(searchName(), Qt::Key_Backspace);
+    QCOMPARE(matches(), QStringLiteral("7"));
+    QCOMPARE(modelList()->count(), 7);
+    QCOMPARE(fullpath(), QStringLiteral("models\\\\orphan.mod"));
+}
+
+void TestWindow::pasteCutAndUndoSearch()
+{
+    open(sampleCatalogue);
+    QGuiApplication::clipboard()->setText(QStringLiteral("LOOSE"));
+    QTest::keyClick(searchName(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(fullpath(), QStringLiteral("models\\\\loose.mod"));
+
+    searchName()->selectAll();
+    QTest::keyClick(searchName(), Qt::Key_Delete);
+    QCOMPARE(matches(), QStringLiteral("7"));
+
+    QTest::keyClick(searchName(), Qt::Key_Z, Qt::ControlModifier); // undo the delete
+    QCOMPARE(searchName()->text(), QStringLiteral("LOOSE"));
+    QCOMPARE(matches(), QStringLiteral("1"));
+}
+
+void TestWindow::pickingWithTheMouse()
+{
+    open(sampleCatalogue);
+    QTest::keyClicks(searchName(), QStringLiteral("crate"));
+    QComboBox *combo = modelList();
+    combo->showPopup();
+    QAbstractItemView *view = combo->view();
+    QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+    const QRect third = view->visualRect(view->model()->index(2, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, third.center());
+    QTRY_VERIFY(!view->isVisible());
+    QCOMPARE(combo->currentIndex(), 2);
+    QCOMPARE(combo->currentText(), QStringLiteral("crate01.mod"));
+    QCOMPARE(dirBox(), QStringLiteral("props\\crates"));
+    QCOMPARE(fullpath(), QStringLiteral("models\\props\\crates\\crate01.mod"));
+}
+
+void TestWindow::pickingWithArrowKeys()
+{
+    open(sampleCatalogue);
+    QTest::keyClicks(searchName(), QStringLiteral("crate"));
+    QComboBox *combo = modelList();
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Down);
+    QCOMPARE(combo->currentIndex(), 0);
+    QTest::keyClick(combo, Qt::Key_Down);
+    QCOMPARE(combo->currentIndex(), 1);
+    QCOMPARE(dirBox(), QStringLiteral("props"));
+    QCOMPARE(fullpath(), QStringLiteral("models\\props\\Crate02.MOD"));
+    QTest::keyClick(combo, Qt::Key_Down);
+    QCOMPARE(fullpath(), QStringLiteral("models\\props\\crates\\crate01.mod"));
+    QTest::keyClick(combo, Qt::Key_Up);
+    QCOMPARE(fullpath(), QStringLiteral("models\\props\\Crate02.MOD"));
+}
+
+void TestWindow::pickingWithTheWheel()
+{
+    // The wheel over the closed list steps through its items: a choice from
+    // the list like the arrow keys, so it picks.
+    open(sampleCatalogue);
+    QTest::keyClicks(searchName(), QStringLiteral("crate"));
+    QComboBox *combo = modelList();
+    const QPoint at = combo->rect().center();
+    QWheelEvent down(at, combo->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(combo, &down);
+    QApplication::sendEvent(combo, &down);
+    QCOMPARE(combo->currentIndex(), 1);
+    QCOMPARE(fullpath(), QStringLiteral("models\\props\\Crate02.MOD"));
+}
+
+void TestWindow::pickingAnEmptyDirectory()
+{
+    open(sampleCatalogue);
+    QTest::keyClicks(searchName(), QStringLiteral("o"));
+    QCOMPARE(itemsOf(modelList()), (QStringList{"orphan.mod", "crate01.mod", "Crate02.MOD",
+                                                "crate01.mod", "loose.mod", "car.mod"}));
+    modelList()->setFocus();
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(modelList(), Qt::Key_Down);
+    QCOMPARE(modelList()->currentText(), QStringLiteral("loose.mod"));
+    QCOMPARE(dirBox(), QString());
+    QCOMPARE(fullpath(), QStringLiteral("models\\\\loose.mod"));
+}
+
+void TestWindow::staleMatchDirsNeverShow()
+{
+    // A long list then a short one: picking past the short list's end is
+    // impossible, and every pick shows the short list's own directories.
+    open(sampleCatalogue);
+    QTest::keyClicks(searchName(), QStringLiteral(".m"));
+    QCOMPARE(matches(), QStringLiteral("7"));
+    QTest::keyClick(searchName(), Qt::Key_Backspace);
+    QTest::keyClick(searchName(), Qt::Key_Backspace);
+    QTest::keyClicks(searchName(), QStringLiteral("car"));
+    QComboBox *combo = modelList();
+    combo->setFocus();
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(combo, Qt::Key_Down);
+    QCOMPARE(combo->currentIndex(), 0);
+    QCOMPARE(fullpath(), QStringLiteral("models\\vehicles\\car.mod"));
+}
+
+void TestWindow::typingIntoTheComboPicksNothing_data()
+{
+    QTest::addColumn<int>("leaveBy");
+    QTest::newRow("Tab") << int(Qt::Key_Tab);
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Escape") << int(Qt::Key_Escape);
+    QTest::newRow("focus moves away") << 0;
+}
+
+void TestWindow::typingIntoTheComboPicksNothing()
+{
+    QFETCH(int, leaveBy);
+    open(sampleCatalogue);
+    QTest::keyClicks(searchName(), QStringLiteral("crate"));
+    const QString dirBefore = dirBox();
+    const QString pathBefore = fullpath();
+
+    QComboBox *combo = modelList();
+    combo->setFocus();
+    combo->lineEdit()->selectAll();
+    // The name of another listed model, in a different directory.
+    QTest::keyClicks(combo, QStringLiteral("Crate02.MOD"));
+    QCOMPARE(combo->currentText(), QStringLiteral("Crate02.MOD"));
+    if (leaveBy)
+        QTest::keyClick(combo, Qt::Key(leaveBy));
+    else
+        searchName()->setFocus();
+
+    QCOMPARE(combo->currentIndex(), -1);
+    QCOMPARE(dirBox(), dirBefore);
+    QCOMPARE(fullpath(), pathBefore);
+
+    // Opening and closing the list is no pick either.
+    combo->showPopup();
+    QVERIFY(QTest::qWaitForWindowExposed(combo->view()->window()));
+    QTest::keyClick(combo->view(), Qt::Key_Escape);
+    QTRY_VERIFY(!combo->view()->isVisible());
+    QCOMPARE(dirBox(), dirBefore);
+    QCOMPARE(fullpath(), pathBefore);
+}
+
+void TestWindow::typedTextNeverBecomesAnItem()
+{
+    open(sampleCatalogue);
+    QComboBox *combo = modelList();
+    combo->setFocus();
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo, QStringLiteral("cr"));
+    // No completion: the text is exactly what was typed.
+    QCOMPARE(combo->currentText(), QStringLiteral("cr"));
+    QTest::keyClick(combo, Qt::Key_Return);
+    QCOMPARE(combo->count(), 7);
+    QVERIFY(!itemsOf(combo).contains(QStringLiteral("cr")));
+    QCOMPARE(matches(), QStringLiteral("7"));
+}
+
+void TestWindow::copyPutsThePathOnTheClipboard()
+{
+    open(sampleCatalogue);
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("models\\\\orphan.mod"));
+
+    QTest::keyClicks(searchName(), QStringLiteral("barrel"));
+    auto *button = control<QPushButton>("Command1");
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Space);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("models\\props\\barrel.mdl"));
+}
+
+void TestWindow::copyOfEmptyPathClearsTheClipboard()
+{
+    open(sampleCatalogue);
+    QGuiApplication::clipboard()->setText(QStringLiteral("left by another program"));
+    QTest::keyClicks(searchName(), QStringLiteral("nothing like this"));
+    QCOMPARE(fullpath(), QString());
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+}
+
+void TestWindow::copyTakesHandEdits()
+{
+    open(sampleCatalogue);
+    auto *path = control<QLineEdit>("Fullpath");
+    path->setFocus();
+    path->selectAll();
+    QTest::keyClicks(path, QStringLiteral("models\\mine\\x.mod "));
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("models\\mine\\x.mod "));
+}
+
+void TestWindow::geometry_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("rect");
+    // Pixels at 96 DPI.
+    QTest::newRow("Command1") << "Command1" << QRect(16, 272, 105, 25);
+    QTest::newRow("Fullpath") << "Fullpath" << QRect(16, 240, 577, 20);
+    QTest::newRow("Dir_Box") << "Dir_Box" << QRect(392, 136, 185, 20);
+    QTest::newRow("Model_list") << "Model_list" << QRect(16, 184, 577, 21);
+    QTest::newRow("Search_name") << "Search_name" << QRect(16, 128, 193, 21);
+    QTest::newRow("Label6") << "Label6" << QRect(16, 224, 41, 17);
+    QTest::newRow("LoadingLabel") << "LoadingLabel" << QRect(184, 64, 209, 25);
+    QTest::newRow("Label7") << "Label7" << QRect(296, 104, 73, 25);
+    QTest::newRow("Matches") << "Matches" << QRect(296, 128, 65, 25);
+    QTest::newRow("Label5") << "Label5" << QRect(16, 168, 113, 17);
+    QTest::newRow("Label4") << "Label4" << QRect(16, 104, 113, 17);
+    QTest::newRow("Label3") << "Label3" << QRect(120, 8, 345, 33);
+    QTest::newRow("Label2") << "Label2" << QRect(120, 64, 57, 17);
+    QTest::newRow("Label1") << "Label1" << QRect(24, 64, 97, 17);
+}
+
+void TestWindow::geometry()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, rect);
+    open(sampleCatalogue);
+    auto *w = m_window->findChild<QWidget *>(name);
+    QVERIFY(w);
+    QCOMPARE(w->geometry(), rect);
+    // Placed relative to the client area, which starts right below the menu bar.
+    QCOMPARE(w->parentWidget(), m_window->centralWidget());
+}
+
+void TestWindow::windowSizeIsFixed()
+{
+    open(sampleCatalogue);
+    QWidget *client = m_window->centralWidget();
+    QCOMPARE(client->size(), QSize(608, 308));
+    QCOMPARE(client->y(), m_window->menuBar()->geometry().bottom() + 1);
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Pathquill"));
+    const QSize before = m_window->size();
+    m_window->resize(900, 700);
+    QCOMPARE(m_window->size(), before);
+    QCOMPARE(m_window->findChild<QWidget *>("Fullpath")->geometry(), QRect(16, 240, 577, 20));
+    QCOMPARE(m_window->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).contains(client), true);
+}
+
+void TestWindow::fonts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<bool>("bold");
+    QTest::newRow("Command1") << "Command1" << 11 << false;
+    QTest::newRow("Fullpath") << "Fullpath" << 11 << true;
+    QTest::newRow("Dir_Box") << "Dir_Box" << 13 << true;
+    QTest::newRow("Model_list") << "Model_list" << 11 << true;
+    QTest::newRow("Search_name") << "Search_name" << 13 << true;
+    QTest::newRow("Label6") << "Label6" << 11 << false;
+    QTest::newRow("LoadingLabel") << "LoadingLabel" << 16 << true;
+    QTest::newRow("Label7") << "Label7" << 11 << false;
+    QTest::newRow("Matches") << "Matches" << 13 << true;
+    QTest::newRow("Label5") << "Label5" << 11 << false;
+    QTest::newRow("Label4") << "Label4" << 11 << false;
+    QTest::newRow("Label3") << "Label3" << 32 << true;
+    QTest::newRow("Label2") << "Label2" << 13 << true;
+    QTest::newRow("Label1") << "Label1" << 13 << true;
+}
+
+void TestWindow::fonts()
+{
+    QFETCH(QString, name);
+    QFETCH(int, pixels);
+    QFETCH(bool, bold);
+    open(sampleCatalogue);
+    auto *w = m_window->findChild<QWidget *>(name);
+    const QFontInfo info(w->font());
+    QCOMPARE(info.pixelSize(), pixels);
+    QCOMPARE(info.bold(), bold);
+    QCOMPARE(info.italic(), false);
+    QCOMPARE(info.family(), QStringLiteral("Liberation Sans"));
+}
+
+void TestWindow::textsFitTheirBoxes()
+{
+    // Every caption, and the widest text a label can show, is drawn whole:
+    // no dark pixel of it reaches the edge of its box, where it would be cut.
+    open(sampleCatalogue);
+    const QList<std::pair<const char *, QString>> texts{
+        {"Label1", "Total Models"}, {"Label2", "5001"}, {"Label3", "Pathquill"},
+        {"Label4", "Search Text"},  {"Label5", "Model"}, {"Label6", "Path"},
+        {"Label7", "Matches"},      {"Matches", "5001"}, {"LoadingLabel", "Loading File..."}};
+    for (const auto &[name, text] : texts) {
+        auto *label = control<QLabel>(name);
+        label->setText(text);
+        const QImage image = label->grab().toImage();
+        bool inked = false;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const bool dark = qGray(image.pixel(x, y)) < 128;
+                inked |= dark;
+                // Left-aligned text may start right at the left edge.
+                const bool edge = y == 0 || x == image.width() - 1 || y == image.height() - 1
+                    || (x == 0 && (label->alignment() & Qt::AlignHCenter));
+                QVERIFY2(!(dark && edge), qPrintable(QStringLiteral("%1 cut at %2,%3").arg(name).arg(x).arg(y)));
+            }
+        }
+        QVERIFY2(inked, name);
+    }
+    auto *button = control<QPushButton>("Command1");
+    QVERIFY(QFontMetrics(button->font()).horizontalAdvance(button->text()) + 8 <= button->width());
+    for (const char *name : {"Search_name", "Dir_Box", "Fullpath"}) {
+        auto *edit = control<QLineEdit>(name);
+        QVERIFY2(QFontMetrics(edit->font()).height() + 4 <= edit->height(), name);
+    }
+}
+
+void TestWindow::tabOrder()
+{
+    open(sampleCatalogue);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(searchName()));
+    const QStringList expected{"Model_list", "Fullpath", "Command1", "Search_name", "Model_list"};
+    for (const QString &name : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *focus = QApplication::focusWidget();
+        // The combo's own line edit holds the focus on its behalf.
+        if (focus && focus->parentWidget() == modelList())
+            focus = modelList();
+        QCOMPARE(focus ? focus->objectName() : QString(), name);
+    }
+    // The directory box is no tab stop, but a click still reaches it.
+    auto *dir = control<QLineEdit>("Dir_Box");
+    QTest::mouseClick(dir, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dir));
+    for (QLabel *label : m_window->findChildren<QLabel *>())
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+}
+
+void TestWindow::accessibleNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("accessible");
+    QTest::newRow("Search_name") << "Search_name" << "Search Text";
+    QTest::newRow("Model_list") << "Model_list" << "Model";
+    QTest::newRow("Fullpath") << "Fullpath" << "Path";
+    QTest::newRow("Matches") << "Matches" << "Matches";
+    QTest::newRow("Label2") << "Label2" << "Total Models";
+    QTest::newRow("Dir_Box") << "Dir_Box" << "Directory";
+    QTest::newRow("Command1") << "Command1" << "Copy to Clipboard";
+}
+
+void TestWindow::accessibleNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, accessible);
+    open(sampleCatalogue);
+    QWidget *widget = m_window->findChild<QWidget *>(name);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY(iface);
+    QCOMPARE(widget->accessibleName().isEmpty() ? iface->text(QAccessible::Name) : widget->accessibleName(), accessible);
+    if (iface->text(QAccessible::Name) != accessible) {
+        // Where the platform names an editable combo box by its text, the
+        // caption above it is announced through the labelled-by relation.
+        QStringList labels;
+        for (const auto &[other, relation] : iface->relations(QAccessible::Label))
+            labels.append(other->text(QAccessible::Name));
+        QVERIFY2(labels.contains(accessible), qPrintable(labels.join(u',')));
+    }
+}
+
+void TestWindow::icon()
+{
+    PQL window;
+    for (int size : {16, 32}) {
+        const QImage image = window.windowIcon().pixmap(size, size).toImage();
+        QCOMPARE(image.size(), QSize(size, size));
+        QSet<QRgb> colours;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                const bool corner = (x == 0 || x == size - 1) && (y == 0 || y == size - 1);
+                const QRgb pixel = image.pixel(x, y);
+                QCOMPARE(qAlpha(pixel), corner ? 0 : 255);
+                if (!corner)
+                    colours.insert(pixel);
+            }
+        }
+        QVERIFY(colours.size() <= 16);
+        QCOMPARE(image.pixel(size / 2, 0), qRgb(0, 0, 0));           // black outline
+        QCOMPARE(image.pixel(size / 2, 1), qRgb(255, 255, 255));     // raised top edge
+        QCOMPARE(image.pixel(size - 2, size / 2), qRgb(128, 128, 128)); // shaded right edge
+    }
+    QCOMPARE(pql::applicationIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
+}
+
+void TestWindow::ctrlXExitsFromEveryEditor_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Search_name") << "Search_name";
+    QTest::newRow("Model_list") << "Model_list";
+    QTest::newRow("Dir_Box") << "Dir_Box";
+    QTest::newRow("Fullpath") << "Fullpath";
+    QTest::newRow("Command1") << "Command1";
+}
+
+void TestWindow::ctrlXExitsFromEveryEditor()
+{
+    QFETCH(QString, name);
+    open(sampleCatalogue);
+    QTest::keyClicks(searchName(), QStringLiteral("crate"));
+    auto *target = m_window->findChild<QWidget *>(name);
+    QWidget *focus = target;
+    if (auto *combo = qobject_cast<QComboBox *>(target))
+        focus = combo->lineEdit();
+    target->setFocus();
+    auto *edit = qobject_cast<QLineEdit *>(focus);
+    if (edit)
+        edit->selectAll();
+    const QString before = edit ? edit->text() : QString();
+    QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
+
+    QTest::keyClick(focus, Qt::Key_X, Qt::ControlModifier);
+    QVERIFY(!m_window->isVisible());
+    if (edit)
+        QCOMPARE(edit->text(), before);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
+}
+
+void TestWindow::menus()
+{
+    open(sampleCatalogue);
+    const QList<QAction *> bar = m_window->menuBar()->actions();
+    QCOMPARE(bar.size(), 2);
+    QCOMPARE(bar.at(0)->text(), QStringLiteral("&File"));
+    QCOMPARE(bar.at(1)->text(), QStringLiteral("&Help"));
+    const QList<QAction *> file = bar.at(0)->menu()->actions();
+    QCOMPARE(file.size(), 1);
+    QCOMPARE(file.at(0)->text(), QStringLiteral("E&xit"));
+    QCOMPARE(file.at(0)->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
+    const QList<QAction *> help = bar.at(1)->menu()->actions();
+    QCOMPARE(help.size(), 1);
+    QCOMPARE(help.at(0)->text(), QStringLiteral("&About"));
+    QVERIFY(help.at(0)->shortcut().isEmpty());
+}
+
+void TestWindow::accessKeysRunExit()
+{
+    open(sampleCatalogue);
+    QTest::keyClick(searchName(), Qt::Key_F, Qt::AltModifier);
+    auto *file = m_window->findChild<QMenu *>(QStringLiteral("mnuFile"));
+    QTRY_VERIFY(file->isVisible());
+    QTest::keyClick(file, Qt::Key_X);
+    QTRY_VERIFY(!m_window->isVisible());
+}
+
+void TestWindow::aboutBox()
+{
+    QCOMPARE(PQL::aboutText(),
+             QStringLiteral("   Pathquill\r           Version 0.2\r          April, 2007"));
+
+    open(sampleCatalogue);
+    QString title, text;
+    int buttons = 0;
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    bool modal = false;
+    whenModalOpens([&](QMessageBox *box) {
+        title = box->windowTitle();
+        text = box->text();
+        buttons = int(box->standardButtons());
+        icon = box->icon();
+        modal = box->isModal();
+    });
+    QTest::keyClick(searchName(), Qt::Key_H, Qt::AltModifier);
+    auto *help = m_window->findChild<QMenu *>(QStringLiteral("mnuHelp"));
+    QTRY_VERIFY(help->isVisible());
+    QTest::keyClick(help, Qt::Key_A);
+    QTRY_COMPARE(title, QStringLiteral("PQL"));
+    QCOMPARE(text.split(u'\n'),
+             (QStringList{"   Pathquill", "           Version 0.2", "          April, 2007"}));
+    QCOMPARE(buttons, int(QMessageBox::Ok));
+    QCOMPARE(icon, QMessageBox::NoIcon);
+    QVERIFY(modal);
+    QVERIFY(m_window->isVisible());
+}
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
