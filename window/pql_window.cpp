@@ -274,6 +274,7 @@ void PQL::mnuAbout_Click()
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("PQL"),
                     aboutText().replace(u'\r', u'\n'), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("aboutBox"));
+    box.setFont(font());
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
