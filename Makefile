@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps build run test test-default test-asan fuzz clean
+.PHONY: all deps build run test test-default test-asan fuzz-build fuzz clean
 
 all: build
 
@@ -31,8 +31,23 @@ test-asan: deps build/asan/CMakeCache.txt
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
-# Every test: the normal build, then the sanitizer build.
+build/fuzz/CMakeCache.txt:
+	cmake --preset fuzz
+
+fuzz-build: deps build/fuzz/CMakeCache.txt
+	cmake --build --preset fuzz -j $(JOBS)
+
+# Fuzzes the catalogue reader for FUZZ_SECONDS (make fuzz FUZZ_SECONDS=900).
+# New inputs collect in build/fuzz/corpus; crashes are written to build/fuzz/.
+fuzz: fuzz-build
+	mkdir -p build/fuzz/corpus
+	cd build/fuzz && ./tests/fuzz_catalogue -max_total_time=$(FUZZ_SECONDS) \
+		-max_len=65536 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+		corpus ../../tests/fuzz/seeds
+
+# Every test: the normal build, the sanitizer build, then a short fuzz run.
 test: test-default test-asan
+	$(MAKE) fuzz FUZZ_SECONDS=30
 
 clean:
 	rm -rf build

@@ -137,13 +137,6 @@ QStringList splitRecords(QStringView text, int limit, bool *overflow)
 
 namespace {
 
-QString describeFileType(const QFileInfo &info)
-{
-    if (info.isDir())
-        return QStringLiteral("a folder");
-    return QStringLiteral("not a regular file (a device, pipe or socket)");
-}
-
 #ifdef Q_OS_UNIX
 QString describeMode(mode_t mode)
 {
@@ -171,11 +164,21 @@ bool readRegularFile(const QString &path, QByteArray *bytes, CatalogueResult *re
                                  .arg(QDir::toNativeSeparators(info.symLinkTarget()));
         return false;
     }
-    if (!info.isFile()) {
+#ifdef Q_OS_UNIX
+    // Checked before opening: opening some devices has effects of its own.
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
         result->status = CatalogueStatus::NotRegularFile;
-        result->detail = describeFileType(info);
+        result->detail = describeMode(st.st_mode);
         return false;
     }
+#else
+    if (!info.isFile()) {
+        result->status = CatalogueStatus::NotRegularFile;
+        result->detail = info.isDir() ? QStringLiteral("a folder") : QStringLiteral("not a regular file");
+        return false;
+    }
+#endif
 
     QFile file;
 #ifdef Q_OS_UNIX
@@ -189,7 +192,6 @@ bool readRegularFile(const QString &path, QByteArray *bytes, CatalogueResult *re
         result->detail = qt_error_string(error);
         return false;
     }
-    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         result->status = CatalogueStatus::NotRegularFile;
         result->detail = describeMode(st.st_mode);

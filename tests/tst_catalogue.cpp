@@ -7,9 +7,6 @@
 
 #include <QTest>
 
-#include <unistd.h>
-#include <sys/stat.h>
-
 using namespace pql;
 
 class TestCatalogue : public QObject
@@ -23,8 +20,6 @@ private Q_SLOTS:
     void recordLimit();
     void decoding_data();
     void decoding();
-    void refusals_data();
-    void refusals();
     void looksUpNameIgnoringCase();
     void severalLookAlikesAreAmbiguous();
     void exactNameWinsOverLookAlike();
@@ -146,63 +141,6 @@ void TestCatalogue::decoding()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QCOMPARE(decodeCatalogue(bytes), text);
-}
-
-void TestCatalogue::refusals_data()
-{
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<int>("status");
-
-    QTest::newRow("missing") << "missing" << int(CatalogueStatus::Missing);
-    QTest::newRow("dangling link") << "dangling" << int(CatalogueStatus::Missing);
-    QTest::newRow("folder") << "folder" << int(CatalogueStatus::NotRegularFile);
-    QTest::newRow("named pipe") << "fifo" << int(CatalogueStatus::NotRegularFile);
-    QTest::newRow("device") << "device" << int(CatalogueStatus::NotRegularFile);
-    QTest::newRow("empty") << "empty" << int(CatalogueStatus::NoRecords);
-    QTest::newRow("5002 records") << "5002" << int(CatalogueStatus::TooManyRecords);
-    QTest::newRow("over the size limit") << "huge" << int(CatalogueStatus::TooLarge);
-    QTest::newRow("5001 records load") << "5001" << int(CatalogueStatus::Ok);
-    QTest::newRow("link to a catalogue loads") << "link" << int(CatalogueStatus::Ok);
-}
-
-void TestCatalogue::refusals()
-{
-    QFETCH(QString, setup);
-    QFETCH(int, status);
-
-    CatalogueFolder folder;
-    const QString file = folder.filePath(QStringLiteral("PQL.TXT"));
-    const QByteArray name = QFile::encodeName(file);
-    if (setup == u"dangling") {
-        QVERIFY(QFile::link(folder.filePath(QStringLiteral("gone.txt")), file));
-    } else if (setup == u"folder") {
-        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("PQL.TXT")));
-    } else if (setup == u"fifo") {
-        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
-    } else if (setup == u"device") {
-        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), file));
-    } else if (setup == u"empty") {
-        QVERIFY(folder.write({}));
-    } else if (setup == u"5002") {
-        QVERIFY(folder.write(numberedCatalogue(5002)));
-    } else if (setup == u"5001") {
-        QVERIFY(folder.write(numberedCatalogue(5001)));
-    } else if (setup == u"huge") {
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        QVERIFY(f.resize(maxCatalogueBytes + 1)); // sparse: nothing is written
-    } else if (setup == u"link") {
-        QVERIFY(folder.write("d\na.mod\n", QStringLiteral("real.txt")));
-        QVERIFY(QFile::link(folder.filePath(QStringLiteral("real.txt")), file));
-    }
-
-    const CatalogueResult result = readCatalogue(folder.path());
-    QCOMPARE(int(result.status), status);
-    QCOMPARE(result.path, QDir::toNativeSeparators(file));
-    if (status != int(CatalogueStatus::Ok))
-        QVERIFY(result.records.isEmpty());
-    if (setup == u"5001")
-        QCOMPARE(result.records.size(), 5001);
 }
 
 void TestCatalogue::looksUpNameIgnoringCase()
