@@ -247,12 +247,17 @@ CatalogueResult readCatalogue(const QString &directory)
         return result;
     }
 
-    QByteArray bytes;
-    if (!readRegularFile(path, &bytes, &result))
-        return result;
+    QString text;
+    {
+        // The raw bytes go as soon as they are decoded, to keep the peak low.
+        QByteArray bytes;
+        if (!readRegularFile(path, &bytes, &result))
+            return result;
+        text = decodeCatalogue(bytes);
+    }
 
     bool overflow = false;
-    result.records = splitRecords(decodeCatalogue(bytes), maxRecords, &overflow);
+    result.records = splitRecords(text, maxRecords, &overflow);
     if (overflow) {
         result.status = CatalogueStatus::TooManyRecords;
         result.records.clear();
