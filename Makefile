@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps build run test test-default test-asan fuzz-build fuzz clean
+.PHONY: all deps build run bench test test-default test-asan fuzz-build fuzz clean
 
 all: build
 
@@ -20,6 +20,10 @@ build: deps build/default/CMakeCache.txt
 # Opens the window on the bundled example catalogue.
 run: build
 	cd examples && ../build/default/app/PQL
+
+# Prints the benchmark table (not part of the tests).
+bench: build
+	./build/default/bench/pql_bench
 
 test-default: build
 	ctest --preset default -j $(JOBS)

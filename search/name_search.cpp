@@ -1,22 +1,68 @@
 #include "name_search.h"
 
+#include <numeric>
+
 namespace pql {
+
+namespace {
+
+// Appends the lower-case form of `name`: QString::toLower's, computed
+// directly for the usual all-ASCII name.
+void appendLowerCase(QString &out, const QString &name)
+{
+    const auto isAscii = [](QChar c) { return c.unicode() < 0x80; };
+    if (!std::all_of(name.begin(), name.end(), isAscii)) {
+        out += name.toLower();
+        return;
+    }
+    for (QChar c : name)
+        out += (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + (u'a' - u'A')) : c;
+}
+
+} // namespace
 
 NameSearch::NameSearch(const ModelTable &table)
 {
-    m_folded.reserve(table.size());
+    qsizetype total = 0;
     for (const ModelRow &row : table)
-        m_folded.append(row.name.toLower());
+        total += row.name.size();
+    m_folded.reserve(total);
+    m_ends.reserve(table.size());
+    for (const ModelRow &row : table) {
+        appendLowerCase(m_folded, row.name);
+        m_ends.append(m_folded.size());
+    }
 }
 
 QList<int> NameSearch::find(QStringView text) const
 {
-    const QString needle = text.toString().toLower();
     QList<int> rows;
-    rows.reserve(m_folded.size());
-    for (int i = 0; i < m_folded.size(); ++i) {
-        if (m_folded.at(i).contains(needle))
-            rows.append(i);
+    const int count = static_cast<int>(m_ends.size());
+    const QString needle = text.toString().toLower();
+    if (needle.isEmpty()) {
+        rows.resize(count);
+        std::iota(rows.begin(), rows.end(), 0);
+        return rows;
+    }
+
+    // One scan over the whole buffer; a hit that runs past the end of its
+    // name spans two names and does not count.
+    const QStringView all(m_folded);
+    int row = 0;
+    qsizetype from = 0;
+    while (row < count) {
+        const qsizetype at = all.indexOf(needle, from);
+        if (at < 0)
+            break;
+        while (m_ends.at(row) <= at)
+            ++row;
+        if (at + needle.size() <= m_ends.at(row)) {
+            rows.append(row);
+            from = m_ends.at(row); // the rest of this name cannot add anything
+            ++row;
+        } else {
+            from = at + 1;
+        }
     }
     return rows;
 }

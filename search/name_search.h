@@ -4,14 +4,14 @@
 #include "model_table.h"
 
 #include <QList>
-#include <QStringList>
+#include <QString>
 
 namespace pql {
 
 // Finds the rows whose file name contains a search text, ignoring case.
-// Names are lower-cased once here rather than on every keystroke; the
-// search text is lower-cased the same way, so a row matches exactly when
-// its lower-cased name contains the lower-cased search text.
+// The names are lower-cased once, here, and kept back to back in one buffer;
+// the search text is lower-cased the same way on each search. A row matches
+// exactly when its lower-cased name contains the lower-cased search text.
 class NameSearch
 {
 public:
@@ -22,10 +22,11 @@ public:
     // searched; an empty text matches every row.
     QList<int> find(QStringView text) const;
 
-    qsizetype size() const { return m_folded.size(); }
+    qsizetype size() const { return m_ends.size(); }
 
 private:
-    QStringList m_folded;
+    QString m_folded;        // every lower-cased name, back to back
+    QList<qsizetype> m_ends; // where each row's name ends in m_folded
 };
 
 } // namespace pql

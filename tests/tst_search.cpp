@@ -13,6 +13,8 @@ class TestSearch : public QObject
 private Q_SLOTS:
     void find_data();
     void find();
+    void neverAcrossTwoNames_data();
+    void neverAcrossTwoNames();
     void repeatedSearchesAreIndependent();
     void largeTableKeepsOrder();
 };
@@ -61,6 +63,29 @@ void TestSearch::find()
     QFETCH(QList<int>, rows);
     const NameSearch search(table);
     QCOMPARE(search.find(text), rows);
+}
+
+void TestSearch::neverAcrossTwoNames_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("rows");
+    // Names follow one another: the end of one and the start of the next
+    // must never make a match together.
+    QTest::newRow("straddle only") << "ab.cz" << QList<int>{};
+    QTest::newRow("straddle, then a real hit") << "ab" << QList<int>{2};
+    QTest::newRow("last characters") << "YA" << QList<int>{0};
+    QTest::newRow("first characters") << "b.c" << QList<int>{1};
+    QTest::newRow("whole first name") << "x.ya" << QList<int>{0};
+    QTest::newRow("after a name that folds longer") << QString::fromUtf16(u"i̇k") << QList<int>{3};
+    QTest::newRow("next to a name that folds longer") << "ok.m" << QList<int>{4};
+}
+
+void TestSearch::neverAcrossTwoNames()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<int>, rows);
+    const ModelTable names{{"x.yA", "d"}, {"b.c", "d"}, {"zab.d", "d"}, {QString::fromUtf16(u"İk.x"), "d"}, {"ok.m", "d"}};
+    QCOMPARE(NameSearch(names).find(text), rows);
 }
 
 void TestSearch::repeatedSearchesAreIndependent()

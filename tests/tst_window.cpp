@@ -5,6 +5,7 @@
 #include "pql_window.h"
 #include "window_look.h"
 
+#include <QAbstractItemModelTester>
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
@@ -77,6 +78,7 @@ private Q_SLOTS:
     void catalogueComesFromWorkingDirectory();
 
     void typingNarrowsTheList();
+    void listFollowsEverySearch();
     void noMatchEmptiesEverything();
     void deletingTheTextListsAllAgain();
     void pasteCutAndUndoSearch();
@@ -233,6 +235,41 @@ void TestWindow::typingNarrowsTheList()
     searchName()->clear();
     QTest::keyClicks(searchName(), QStringLiteral("vehic"));
     QCOMPARE(matches(), QStringLiteral("0"));
+}
+
+void TestWindow::listFollowsEverySearch()
+{
+    // Searches that shrink, grow, empty and refill the list, each checked
+    // against the names expected; the tester checks every change the list
+    // announces to its views.
+    open(sampleCatalogue);
+    QAbstractItemModelTester tester(modelList()->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    const QStringList all{"orphan.mod", "crate01.mod", "Crate02.MOD", "barrel.mdl",
+                          "crate01.mod", "loose.mod", "car.mod"};
+    const QList<std::pair<QString, QStringList>> steps{
+        {"crate", {"crate01.mod", "Crate02.MOD", "crate01.mod"}},
+        {"r", {"orphan.mod", "crate01.mod", "Crate02.MOD", "barrel.mdl", "crate01.mod", "car.mod"}},
+        {"zz", {}},
+        {"", all},
+        {"mdl", {"barrel.mdl"}},
+        {"o", {"orphan.mod", "crate01.mod", "Crate02.MOD", "crate01.mod", "loose.mod", "car.mod"}},
+        {"01", {"crate01.mod", "crate01.mod"}},
+        {"a", {"orphan.mod", "crate01.mod", "Crate02.MOD", "barrel.mdl", "crate01.mod", "car.mod"}},
+        {".MOD", {"orphan.mod", "crate01.mod", "Crate02.MOD", "crate01.mod", "loose.mod", "car.mod"}},
+    };
+    for (const auto &[text, names] : steps) {
+        searchName()->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(searchName(), Qt::Key_Delete);
+        else
+            QTest::keyClicks(searchName(), text);
+        QCOMPARE(searchName()->text(), text);
+        QCOMPARE(itemsOf(modelList()), names);
+        QCOMPARE(modelList()->currentIndex(), -1);
+        QCOMPARE(modelList()->currentText(), names.isEmpty() ? QString() : names.front());
+        QCOMPARE(matches(), QString::number(names.size()));
+    }
 }
 
 void TestWindow::noMatchEmptiesEverything()

@@ -1,6 +1,7 @@
 #include "pql_window.h"
 
 #include "catalogue_file.h"
+#include "match_list_model.h"
 #include "path_rule.h"
 #include "window_look.h"
 
@@ -16,7 +17,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStringListModel>
 
 namespace {
 
@@ -43,7 +43,6 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption)
 
 PQL::PQL(QWidget *parent)
     : QMainWindow(parent)
-    , Match_dirs(pql::maxRecords)
 {
     setObjectName(QStringLiteral("PQL"));
     setWindowTitle(QStringLiteral("Pathquill"));
@@ -80,7 +79,8 @@ void PQL::createControls()
     Model_list->setCompleter(nullptr);                // and is never completed
     // Sizing must not walk thousands of items: the geometry is fixed anyway.
     Model_list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_listModel = new QStringListModel(Model_list);
+    m_listModel = new MatchListModel(Model_list);
+    m_listModel->setTable(&Model_table);
     Model_list->setModel(m_listModel);
     if (auto *view = qobject_cast<QListView *>(Model_list->view()))
         view->setUniformItemSizes(true);
@@ -199,21 +199,15 @@ void PQL::Find_Dirs(const QStringList &DataFile, qint16 Num_records)
 
 void PQL::Do_search()
 {
-    const QList<int> rows = m_nameSearch.find(Search_name->text());
-    QStringList names;
-    names.reserve(rows.size());
-    for (qsizetype k = 0; k < rows.size(); ++k) {
-        const pql::ModelRow &row = Model_table.at(rows.at(k));
-        names.append(row.name);
-        Match_dirs[k] = row.directory;
-    }
-    m_matchCount = static_cast<int>(rows.size());
-
-    // Refilling moves the current index to the first item; a search leaves
-    // no item selected and shows the first match's name as text only.
-    m_listModel->setStringList(names);
+    // A search leaves no item selected and shows the first match's name as
+    // text only. Dropping the selection first spares the combo box from
+    // following its item through the change; filling an empty list makes it
+    // select the first item, which is dropped again.
     Model_list->setCurrentIndex(-1);
-    if (m_matchCount > 0) {
+    const QList<int> rows = m_nameSearch.find(Search_name->text());
+    m_listModel->setRows(rows);
+    Model_list->setCurrentIndex(-1);
+    if (!rows.isEmpty()) {
         const pql::ModelRow &first = Model_table.at(rows.front());
         Model_list->setEditText(first.name);
         Dir_Box->setText(first.directory);
@@ -221,7 +215,12 @@ void PQL::Do_search()
         Model_list->setEditText(QString());
         Dir_Box->setText(QString());
     }
-    Matches->setText(QString::number(m_matchCount));
+    Matches->setText(QString::number(rows.size()));
+}
+
+const QString &PQL::Match_dirs(int position) const
+{
+    return m_listModel->rowAt(position).directory;
 }
 
 void PQL::composeFullpath()
@@ -238,9 +237,9 @@ void PQL::Search_name_Change()
 void PQL::Model_list_Click()
 {
     const int p = Model_list->currentIndex();
-    if (p < 0 || p >= m_matchCount)
+    if (p < 0 || p >= Model_list->count())
         return;
-    Dir_Box->setText(Match_dirs.at(p));
+    Dir_Box->setText(Match_dirs(p));
     composeFullpath();
 }
 

@@ -15,7 +15,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QStringListModel;
+class MatchListModel;
 
 class PQL : public QMainWindow
 {
@@ -42,6 +42,8 @@ private:
 
     void Find_Dirs(const QStringList &DataFile, qint16 Num_records);
     void Do_search();
+    // The directory of the model at a position of the current list.
+    const QString &Match_dirs(int position) const;
     void composeFullpath();
 
     void Search_name_Change();
@@ -71,7 +73,7 @@ private:
     QMenu *mnuHelp = nullptr;
     QAction *mnuAbout = nullptr;
 
-    QStringListModel *m_listModel = nullptr;
+    MatchListModel *m_listModel = nullptr;
 
     // Fixed after start-up.
     qint16 Record_count = 0;
@@ -79,8 +81,4 @@ private:
     pql::ModelTable Model_table;
     pql::NameSearch m_nameSearch;
 
-    // Directory of each list position; entries past the current match count
-    // are stale and never read.
-    QStringList Match_dirs;
-    int m_matchCount = 0;
 };
