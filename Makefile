@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps build run bench test test-default test-asan fuzz-build fuzz clean
+.PHONY: all deps build run bench package package-check test test-default test-asan fuzz-build fuzz clean
 
 all: build
 
@@ -49,9 +49,18 @@ fuzz: fuzz-build
 		-max_len=65536 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
 		corpus ../../tests/fuzz/seeds
 
-# Every test: the normal build, the sanitizer build, then a short fuzz run.
+# The Debian package, build/default/pathquill_1.0.0_<arch>.deb.
+package: build
+	cd build/default && cpack
+
+package-check: package
+	xvfb-run -a tests/package.sh build/default/pathquill_*.deb
+
+# Every test: the normal build, the sanitizer build, a short fuzz run, and
+# the Debian package.
 test: test-default test-asan
 	$(MAKE) fuzz FUZZ_SECONDS=30
+	$(MAKE) package-check
 
 clean:
 	rm -rf build

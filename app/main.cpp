@@ -1,8 +1,8 @@
 // Pathquill: looks up model files in the catalogue PQL.TXT of the working
 // directory and copies their relative paths to the clipboard.
 
+#include "app_icon.h"
 #include "pql_window.h"
-#include "window_look.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -11,6 +11,7 @@ ModelTable findDirs(const QStringList &records, qsizetype numRecords)
 {
     ModelTable table;
     const qsizetype count = qBound<qsizetype>(0, numRecords, records.size());
+    table.reserve(count);
     QString currentDir;
     for (qsizetype i = 0; i < count; ++i) {
         const QString &record = records.at(i);

@@ -15,8 +15,11 @@ void appendLowerCase(QString &out, const QString &name)
         out += name.toLower();
         return;
     }
+    const qsizetype at = out.size();
+    out.resize(at + name.size());
+    QChar *folded = out.data() + at;
     for (QChar c : name)
-        out += (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + (u'a' - u'A')) : c;
+        *folded++ = (c >= u'A' && c <= u'Z') ? QChar(c.unicode() + (u'a' - u'A')) : c;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // picking from the list, copying, layout, keyboard and menus.
 
 #include "catalogue_fixture.h"
+#include "app_icon.h"
 #include "pql_window.h"
 #include "window_look.h"
 

@@ -1,5 +1,6 @@
 #include "pql_window.h"
 
+#include "app_icon.h"
 #include "catalogue_file.h"
 #include "match_list_model.h"
 #include "path_rule.h"

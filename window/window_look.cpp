@@ -1,15 +1,11 @@
 #include "window_look.h"
 
 #include <QLayout>
-#include <QPixmap>
 #include <QWidget>
 
 #include <cmath>
 
 namespace {
-
-#include "icons/pql_icon_16.xpm"
-#include "icons/pql_icon_32.xpm"
 
 
 struct ControlLook {
@@ -69,14 +65,6 @@ void applyLayout(QWidget *window, QWidget *client)
     // Nothing reacts to a new size, so the window keeps the one it opens with.
     if (window->layout())
         window->layout()->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-QIcon applicationIcon()
-{
-    QIcon icon;
-    icon.addPixmap(QPixmap(pql_icon_16));
-    icon.addPixmap(QPixmap(pql_icon_32));
-    return icon;
 }
 
 } // namespace pql

@@ -1,8 +1,7 @@
-// How the main window looks: fixed placement of every control, fonts, icon.
+// How the main window looks: fixed placement of every control, and fonts.
 #pragma once
 
 #include <QFont>
-#include <QIcon>
 
 class QWidget;
 
@@ -24,8 +23,5 @@ QFont windowFont(double points, bool bold);
 // Places and sizes the window's controls (found by object name inside
 // `client`), gives them their fonts and fixes the window's size.
 void applyLayout(QWidget *window, QWidget *client);
-
-// The window's and the application's icon, in 16 and 32 pixel sizes.
-QIcon applicationIcon();
 
 } // namespace pql
