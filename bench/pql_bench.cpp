@@ -226,24 +226,21 @@ int peakMemoryMode(bool withCatalogue)
     return 4;
 }
 
-// Runs this program in `mode` in `folder` and waits for it to end.
-void timeChildRun(const QString &mode, const QString &folder)
+// Runs this program in `mode` in `folder`, waits for it to end and returns
+// what it printed.
+QByteArray runChild(const QString &mode, const QString &folder)
 {
     QProcess child;
     child.setWorkingDirectory(folder);
     child.start(QCoreApplication::applicationFilePath(), {mode});
     if (!child.waitForFinished(60'000) || child.exitCode() != 0)
         qFatal("run %s failed", qPrintable(mode));
+    return child.readAllStandardOutput();
 }
 
 double peakMemoryMiB(const QString &mode, const QString &folder)
 {
-    QProcess child;
-    child.setWorkingDirectory(folder);
-    child.start(QCoreApplication::applicationFilePath(), {mode});
-    if (!child.waitForFinished(60'000) || child.exitCode() != 0)
-        qFatal("peak memory run %s failed", qPrintable(mode));
-    return child.readAllStandardOutput().trimmed().toDouble() / 1024.0;
+    return runChild(mode, folder).trimmed().toDouble() / 1024.0;
 }
 
 } // namespace
@@ -374,10 +371,10 @@ int main(int argc, char *argv[])
         QElapsedTimer timer;
         for (int i = 0; i < startups + 2; ++i) {
             timer.start();
-            timeChildRun(QStringLiteral("--first-frame"), folder.path());
+            runChild(QStringLiteral("--first-frame"), folder.path());
             const double oursRun = double(timer.nsecsElapsed()) / 1000.0;
             timer.start();
-            timeChildRun(QStringLiteral("--first-frame-floor"), folder.path());
+            runChild(QStringLiteral("--first-frame-floor"), folder.path());
             const double floorRun = double(timer.nsecsElapsed()) / 1000.0;
             if (i >= 2) { // the first runs warm the caches
                 oursSamples.push_back(oursRun);
