@@ -50,7 +50,7 @@ PQL::PQL(QWidget *parent)
     setWindowIcon(pql::applicationIcon());
     createControls();
     createMenus();
-    setTabOrder();
+    applyTabOrder();
     Search_name->setFocus(Qt::OtherFocusReason);
 }
 
@@ -124,11 +124,11 @@ void PQL::createControls()
     connect(Model_list, &QComboBox::activated, this, &PQL::Model_list_Click);
     connect(Command1, &QPushButton::clicked, this, &PQL::Command1_Click);
 
-    // A focused line edit claims Ctrl+X as Cut before any shortcut sees it.
-    for (QWidget *editor : {static_cast<QWidget *>(Search_name), static_cast<QWidget *>(Dir_Box),
-                            static_cast<QWidget *>(Fullpath), static_cast<QWidget *>(Model_list),
-                            static_cast<QWidget *>(Model_list->lineEdit())})
+    // A focused line edit, the combo box's own included, claims Ctrl+X as
+    // Cut before any shortcut sees it; the combo box hands the key to it.
+    for (QLineEdit *editor : client->findChildren<QLineEdit *>())
         editor->installEventFilter(this);
+    Model_list->installEventFilter(this);
 }
 
 void PQL::createMenus()
@@ -148,7 +148,7 @@ void PQL::createMenus()
     connect(mnuAbout, &QAction::triggered, this, &PQL::mnuAbout_Click);
 }
 
-void PQL::setTabOrder()
+void PQL::applyTabOrder()
 {
     // Labels never take the focus; the rest follow their tab indices.
     QWidget::setTabOrder(Search_name, Model_list);
@@ -259,7 +259,6 @@ void PQL::mnuExit_Click()
 {
     close();
     QCoreApplication::quit(); // status 0; does nothing outside the event loop
-
 }
 
 QString PQL::aboutText()

@@ -38,7 +38,7 @@ protected:
 private:
     void createControls();
     void createMenus();
-    void setTabOrder();
+    void applyTabOrder();
 
     void Find_Dirs(const QStringList &DataFile, qint16 Num_records);
     void Do_search();
