@@ -4,7 +4,7 @@
 set -eu
 
 packages="cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation2
-xvfb xauth xdotool xclip x11-utils
+xvfb xauth xdotool xclip x11-utils procps
 clang-14 libclang-rt-14-dev binutils-mingw-w64-x86-64
 dpkg-dev file lintian man-db bsdextrautils"
 
