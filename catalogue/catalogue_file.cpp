@@ -214,7 +214,7 @@ bool readRegularFile(const QString &path, QByteArray *bytes, CatalogueResult *re
 #endif
     if (file.size() > maxCatalogueBytes) {
         result->status = CatalogueStatus::TooLarge;
-        result->detail = QLocale::c().formattedDataSize(file.size(), 1, QLocale::DataSizeTraditionalFormat);
+        result->detail = QLocale::c().formattedDataSize(file.size(), 1, QLocale::DataSizeIecFormat);
         return false;
     }
     // One byte beyond the limit shows a file that grew since its size was taken.
@@ -227,7 +227,7 @@ bool readRegularFile(const QString &path, QByteArray *bytes, CatalogueResult *re
     if (bytes->size() > maxCatalogueBytes) {
         result->status = CatalogueStatus::TooLarge;
         result->detail = QStringLiteral("more than %1")
-                             .arg(QLocale::c().formattedDataSize(maxCatalogueBytes, 1, QLocale::DataSizeTraditionalFormat));
+                             .arg(QLocale::c().formattedDataSize(maxCatalogueBytes, 1, QLocale::DataSizeIecFormat));
         bytes->clear();
         return false;
     }
@@ -270,15 +270,14 @@ CatalogueResult readCatalogue(const QString &directory)
 QString failureMessage(const CatalogueResult &result)
 {
     const QString &path = result.path;
-    const QString startHere = QStringLiteral("Start Pathquill from the folder that holds PQL.TXT.");
     switch (result.status) {
     case CatalogueStatus::Ok:
         return {};
     case CatalogueStatus::Missing:
-        return QStringLiteral("The catalogue PQL.TXT was not found.\n\nLooked for: %1%2\n\n%3")
+        return QStringLiteral("The catalogue PQL.TXT was not found.\n\nLooked for: %1%2\n\n"
+                              "Start Pathquill from the folder that holds PQL.TXT.")
             .arg(path,
-                 result.detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(result.detail),
-                 startHere);
+                 result.detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(result.detail));
     case CatalogueStatus::Ambiguous:
         return QStringLiteral("Several files in this folder are named PQL.TXT in different "
                               "letter cases, so the catalogue is ambiguous.\n\nLooked for: %1\n\n"
@@ -294,13 +293,15 @@ QString failureMessage(const CatalogueResult &result)
                               "Check that you are allowed to read the file.")
             .arg(result.detail, path);
     case CatalogueStatus::TooLarge:
-        return QStringLiteral("The catalogue PQL.TXT is too large (%1); a catalogue of %2 "
-                              "records is never larger than %3, so this is not a catalogue."
-                              "\n\nLooked at: %4\n\nCheck that the right file is named PQL.TXT.")
-            .arg(result.detail)
+        return QStringLiteral("The catalogue PQL.TXT is too large (%1). Pathquill reads "
+                              "catalogues of up to %2; %3 records of real file names take far "
+                              "less.\n\nLooked at: %4\n\nCheck that the right file is named "
+                              "PQL.TXT.")
+            .arg(result.detail,
+                 QLocale::c().formattedDataSize(maxCatalogueBytes, 0,
+                                                QLocale::DataSizeIecFormat))
             .arg(maxRecords)
-            .arg(QLocale::c().formattedDataSize(maxCatalogueBytes, 0, QLocale::DataSizeTraditionalFormat),
-                 path);
+            .arg(path);
     case CatalogueStatus::TooManyRecords:
         return QStringLiteral("The catalogue PQL.TXT holds more than %1 records, the most "
                               "Pathquill can load.\n\nLooked at: %2\n\n"
