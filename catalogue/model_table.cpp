@@ -2,10 +2,14 @@
 
 namespace pql {
 
+namespace {
+
 bool isModelRecord(QStringView record)
 {
     return record.contains(u'.');
 }
+
+} // namespace
 
 ModelTable findDirs(const QStringList &records, qsizetype numRecords)
 {

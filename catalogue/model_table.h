@@ -14,11 +14,9 @@ struct ModelRow {
 
 using ModelTable = QList<ModelRow>;
 
-// A record holding a period anywhere is a model file; every other record,
-// the empty one included, names the directory of the models after it.
-bool isModelRecord(QStringView record);
-
-// Builds the model table from the first `numRecords` records, in order.
+// Builds the model table from the first `numRecords` records, in order: a
+// record holding a period anywhere is a model file; every other record, the
+// empty one included, names the directory of the models after it.
 ModelTable findDirs(const QStringList &records, qsizetype numRecords);
 
 } // namespace pql

@@ -22,8 +22,6 @@ public:
     // searched; an empty text matches every row.
     QList<int> find(QStringView text) const;
 
-    qsizetype size() const { return m_ends.size(); }
-
 private:
     QString m_folded;        // every lower-cased name, back to back
     QList<qsizetype> m_ends; // where each row's name ends in m_folded

@@ -4,7 +4,6 @@
 #include "catalogue_fixture.h"
 #include "app_icon.h"
 #include "pql_window.h"
-#include "window_look.h"
 
 #include <QAbstractItemModelTester>
 #include <QAbstractItemView>

@@ -1,5 +1,6 @@
 #include "window_look.h"
 
+#include <QFont>
 #include <QLayout>
 #include <QWidget>
 
@@ -7,6 +8,12 @@
 
 namespace {
 
+// Positions and sizes are given in twips; 15 twips make a pixel at 96 DPI.
+constexpr int twipsPerPixel = 15;
+
+// The client area below the menu bar, in pixels.
+constexpr int clientWidth = 9120 / twipsPerPixel;
+constexpr int clientHeight = 4620 / twipsPerPixel;
 
 struct ControlLook {
     const char *name;
@@ -34,10 +41,10 @@ constexpr ControlLook controlLooks[] = {
 
 constexpr double defaultPoints = 8.25;
 
-} // namespace
-
-namespace pql {
-
+// A sans-serif font at a size given in points at 96 DPI. The size is set in
+// pixels so that texts keep fitting their fixed boxes whatever DPI the
+// desktop reports, and scale with the rest of the window under high-DPI
+// scaling.
 QFont windowFont(double points, bool bold)
 {
     QFont font;
@@ -48,6 +55,10 @@ QFont windowFont(double points, bool bold)
     font.setBold(bold);
     return font;
 }
+
+} // namespace
+
+namespace pql {
 
 void applyLayout(QWidget *window, QWidget *client)
 {
