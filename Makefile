@@ -49,12 +49,17 @@ fuzz: fuzz-build
 		-max_len=65536 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
 		corpus ../../tests/fuzz/seeds
 
-# The Debian package, build/default/pathquill_1.0.0_<arch>.deb.
-package: build
+# The release written in CMakeLists.txt, as the configured build records it.
+version = $(shell sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/default/CMakeCache.txt)
+
+# The Debian package, build/default/pathquill_<version>_<arch>.deb; builds
+# only what goes into it.
+package: deps build/default/CMakeCache.txt
+	cmake --build --preset default -j $(JOBS) --target package_contents
 	cd build/default && cpack
 
 package-check: package
-	xvfb-run -a tests/package.sh build/default/pathquill_*.deb
+	xvfb-run -a tests/package.sh build/default/pathquill_$(version)_*.deb $(version)
 
 # Every test: the normal build, the sanitizer build, a short fuzz run, and
 # the Debian package.

@@ -137,6 +137,14 @@ QStringList splitRecords(QStringView text, int limit, bool *overflow)
 
 namespace {
 
+// Sets the failure of `result` and reports it, for the helpers below.
+bool refuse(CatalogueResult *result, CatalogueStatus status, const QString &detail = {})
+{
+    result->status = status;
+    result->detail = detail;
+    return false;
+}
+
 #ifdef Q_OS_UNIX
 QString describeMode(mode_t mode)
 {
@@ -152,84 +160,73 @@ QString describeMode(mode_t mode)
 }
 #endif
 
-// Reads the whole catalogue into `bytes`, refusing anything that is not a
-// regular file or that is larger than maxCatalogueBytes before reading it.
-bool readRegularFile(const QString &path, QByteArray *bytes, CatalogueResult *result)
+// Opens `path` for reading into `file`, refusing anything that is not a
+// regular file. All of the platform's own file handling lives here.
+bool openRegularFile(const QString &path, QFile *file, CatalogueResult *result)
 {
     const QFileInfo info(path);
     if (!info.exists()) {
-        result->status = CatalogueStatus::Missing;
-        if (info.isSymLink())
-            result->detail = QStringLiteral("a link to %1, which does not exist")
-                                 .arg(QDir::toNativeSeparators(info.symLinkTarget()));
-        return false;
+        return refuse(result, CatalogueStatus::Missing,
+                      info.isSymLink() ? QStringLiteral("a link to %1, which does not exist")
+                                             .arg(QDir::toNativeSeparators(info.symLinkTarget()))
+                                       : QString());
     }
 #ifdef Q_OS_UNIX
     // Checked before opening: opening some devices has effects of its own.
+    const QByteArray name = QFile::encodeName(path);
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        result->status = CatalogueStatus::NotRegularFile;
-        result->detail = describeMode(st.st_mode);
-        return false;
+    if (::stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return refuse(result, CatalogueStatus::NotRegularFile, describeMode(st.st_mode));
+
+    // Opened without blocking and checked again on the open descriptor, so a
+    // file swapped for a pipe or device after the check above cannot hang.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int error = errno;
+        return refuse(result,
+                      error == ENOENT ? CatalogueStatus::Missing : CatalogueStatus::Unreadable,
+                      qt_error_string(error));
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return refuse(result, CatalogueStatus::NotRegularFile, describeMode(st.st_mode));
+    }
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return refuse(result, CatalogueStatus::Unreadable, file->errorString());
     }
 #else
     if (!info.isFile()) {
-        result->status = CatalogueStatus::NotRegularFile;
-        result->detail = info.isDir() ? QStringLiteral("a folder") : QStringLiteral("not a regular file");
-        return false;
+        return refuse(result, CatalogueStatus::NotRegularFile,
+                      info.isDir() ? QStringLiteral("a folder")
+                                   : QStringLiteral("not a regular file"));
     }
+    file->setFileName(path);
+    if (!file->open(QIODevice::ReadOnly))
+        return refuse(result, CatalogueStatus::Unreadable, file->errorString());
 #endif
+    return true;
+}
 
-    QFile file;
-#ifdef Q_OS_UNIX
-    // Opened without blocking and checked again on the open descriptor, so a
-    // file swapped for a pipe or device after the check above cannot hang.
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        const int error = errno;
-        result->status = error == ENOENT ? CatalogueStatus::Missing : CatalogueStatus::Unreadable;
-        result->detail = qt_error_string(error);
-        return false;
-    }
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        result->status = CatalogueStatus::NotRegularFile;
-        result->detail = describeMode(st.st_mode);
-        ::close(fd);
-        return false;
-    }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        result->status = CatalogueStatus::Unreadable;
-        result->detail = file.errorString();
-        return false;
-    }
-#else
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result->status = CatalogueStatus::Unreadable;
-        result->detail = file.errorString();
-        return false;
-    }
-#endif
-    if (file.size() > maxCatalogueBytes) {
-        result->status = CatalogueStatus::TooLarge;
-        result->detail = QLocale::c().formattedDataSize(file.size(), 1, QLocale::DataSizeIecFormat);
-        return false;
-    }
+QString sizeText(qint64 bytes)
+{
+    return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeIecFormat);
+}
+
+// Reads the whole of an open file into `bytes`, refusing one larger than
+// maxCatalogueBytes before reading it.
+bool readAtMostLimit(QFile *file, QByteArray *bytes, CatalogueResult *result)
+{
+    if (file->size() > maxCatalogueBytes)
+        return refuse(result, CatalogueStatus::TooLarge, sizeText(file->size()));
     // One byte beyond the limit shows a file that grew since its size was taken.
-    *bytes = file.read(maxCatalogueBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        result->status = CatalogueStatus::Unreadable;
-        result->detail = file.errorString();
-        return false;
-    }
+    *bytes = file->read(maxCatalogueBytes + 1);
+    if (file->error() != QFileDevice::NoError)
+        return refuse(result, CatalogueStatus::Unreadable, file->errorString());
     if (bytes->size() > maxCatalogueBytes) {
-        result->status = CatalogueStatus::TooLarge;
-        result->detail = QStringLiteral("more than %1")
-                             .arg(QLocale::c().formattedDataSize(maxCatalogueBytes, 1, QLocale::DataSizeIecFormat));
         bytes->clear();
-        return false;
+        return refuse(result, CatalogueStatus::TooLarge,
+                      QStringLiteral("more than %1").arg(sizeText(maxCatalogueBytes)));
     }
     return true;
 }
@@ -251,7 +248,8 @@ CatalogueResult readCatalogue(const QString &directory)
     {
         // The raw bytes go as soon as they are decoded, to keep the peak low.
         QByteArray bytes;
-        if (!readRegularFile(path, &bytes, &result))
+        QFile file;
+        if (!openRegularFile(path, &file, &result) || !readAtMostLimit(&file, &bytes, &result))
             return result;
         text = decodeCatalogue(bytes);
     }

@@ -27,7 +27,9 @@ else
     echo "These packages are missing and neither root nor sudo is available:$missing" >&2
     exit 1
 fi
-export DEBIAN_FRONTEND=noninteractive
-$as_root apt-get update -qq
+# sudo drops the environment, so the setting travels on the command line. When
+# another apt or dpkg holds the lock, wait for it rather than fail.
+apt="$as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600"
+$apt update -qq
 # shellcheck disable=SC2086
-$as_root apt-get install -y -qq --no-install-recommends $missing
+$apt install -y -qq --no-install-recommends $missing

@@ -1,5 +1,6 @@
 #include "name_search.h"
 
+#include <algorithm>
 #include <numeric>
 
 namespace pql {

@@ -1,9 +1,10 @@
 #!/bin/bash
 # Checks the Debian package: lintian finds no error, it holds what the
 # install rules promise, and the PQL unpacked from it opens its window on a
-# catalogue. Usage: package.sh pathquill_VERSION_ARCH.deb   (run under xvfb-run)
+# catalogue. Usage: package.sh pathquill_VERSION_ARCH.deb VERSION   (under xvfb-run)
 set -u
 deb=$(realpath "$1")
+version=$2
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 failed=0
@@ -28,7 +29,7 @@ for needed in fonts-liberation2 libqt6widgets6 libqt6gui6 libqt6core6; do
     grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = pathquill ] || fail "package name"
-[ "$(dpkg-deb -f "$deb" Version)" = 1.0.0 ] || fail "package version"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
 
 for size in 16 32; do
     dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/share/icons/hicolor/${size}x${size}/apps/pathquill.png" >"$work/icon.png"

@@ -1,5 +1,7 @@
 #include "match_list_model.h"
 
+#include <algorithm>
+
 MatchListModel::MatchListModel(QObject *parent) : QAbstractListModel(parent) {}
 
 void MatchListModel::setTable(const pql::ModelTable *table)

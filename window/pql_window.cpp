@@ -115,7 +115,24 @@ void PQL::createControls()
     Label5->setBuddy(Model_list);
     Label6->setBuddy(Fullpath);
 
-    pql::applyLayout(this, client);
+    // Every control, in creation order.
+    pql::applyLayout(this, client,
+                     {
+                         {Command1, 240, 4080, 1575, 375, 0},
+                         {Fullpath, 240, 3600, 8655, 300, 8.25},
+                         {Dir_Box, 5880, 2040, 2775, 300, 9.75},
+                         {Model_list, 240, 2760, 8655, 315, 8.25},
+                         {Search_name, 240, 1920, 2895, 315, 9.75},
+                         {Label6, 240, 3360, 615, 255, 0},
+                         {LoadingLabel, 2760, 960, 3135, 375, 12},
+                         {Label7, 4440, 1560, 1095, 375, 0},
+                         {Matches, 4440, 1920, 975, 375, 9.75},
+                         {Label5, 240, 2520, 1695, 255, 0},
+                         {Label4, 240, 1560, 1695, 255, 0},
+                         {Label3, 1800, 120, 5175, 495, 24},
+                         {Label2, 1800, 960, 855, 255, 9.75},
+                         {Label1, 360, 960, 1455, 255, 9.75},
+                     });
 
     // The program itself never sets the search text, so every change is the user's.
     connect(Search_name, &QLineEdit::textChanged, this, &PQL::Search_name_Change);
@@ -161,8 +178,9 @@ bool PQL::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::ShortcutOverride) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        // Swallowed unaccepted: the editor never claims the key, so the
-        // window's Exit shortcut gets it.
+        // Stopping the event here, before the editor sees it, keeps the
+        // editor from claiming Ctrl+X as Cut; the key then goes on to the
+        // window's Exit shortcut.
         if (QKeySequence(key->keyCombination()) == exitShortcut)
             return true;
     }

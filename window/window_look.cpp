@@ -15,30 +15,6 @@ constexpr int twipsPerPixel = 15;
 constexpr int clientWidth = 9120 / twipsPerPixel;
 constexpr int clientHeight = 4620 / twipsPerPixel;
 
-struct ControlLook {
-    const char *name;
-    int left, top, width, height; // twips
-    double points;                // 0: the window's default font
-};
-
-// Every control of the window, in creation order.
-constexpr ControlLook controlLooks[] = {
-    {"Command1", 240, 4080, 1575, 375, 0},
-    {"Fullpath", 240, 3600, 8655, 300, 8.25},
-    {"Dir_Box", 5880, 2040, 2775, 300, 9.75},
-    {"Model_list", 240, 2760, 8655, 315, 8.25},
-    {"Search_name", 240, 1920, 2895, 315, 9.75},
-    {"Label6", 240, 3360, 615, 255, 0},
-    {"LoadingLabel", 2760, 960, 3135, 375, 12},
-    {"Label7", 4440, 1560, 1095, 375, 0},
-    {"Matches", 4440, 1920, 975, 375, 9.75},
-    {"Label5", 240, 2520, 1695, 255, 0},
-    {"Label4", 240, 1560, 1695, 255, 0},
-    {"Label3", 1800, 120, 5175, 495, 24},
-    {"Label2", 1800, 960, 855, 255, 9.75},
-    {"Label1", 360, 960, 1455, 255, 9.75},
-};
-
 constexpr double defaultPoints = 8.25;
 
 // A sans-serif font at a size given in points at 96 DPI. The size is set in
@@ -60,13 +36,11 @@ QFont windowFont(double points, bool bold)
 
 namespace pql {
 
-void applyLayout(QWidget *window, QWidget *client)
+void applyLayout(QWidget *window, QWidget *client, std::initializer_list<ControlLook> looks)
 {
     window->setFont(windowFont(defaultPoints, false));
-    for (const ControlLook &look : controlLooks) {
-        auto *control = client->findChild<QWidget *>(QString::fromLatin1(look.name),
-                                                     Qt::FindDirectChildrenOnly);
-        Q_ASSERT(control);
+    for (const ControlLook &look : looks) {
+        QWidget *control = look.control;
         control->setGeometry(look.left / twipsPerPixel, look.top / twipsPerPixel,
                              look.width / twipsPerPixel, look.height / twipsPerPixel);
         if (look.points > 0)

@@ -1,12 +1,21 @@
 // How the main window looks: fixed placement of every control, and fonts.
 #pragma once
 
+#include <initializer_list>
+
 class QWidget;
 
 namespace pql {
 
-// Places and sizes the window's controls (found by object name inside
-// `client`), gives them their fonts and fixes the window's size.
-void applyLayout(QWidget *window, QWidget *client);
+// Where one control of the window sits, and its font.
+struct ControlLook {
+    QWidget *control;
+    int left, top, width, height; // twips: 15 make a pixel at 96 DPI
+    double points;                // 0: the window's default font
+};
+
+// Places and sizes the window's controls (children of `client`), gives them
+// their fonts and fixes the window's size.
+void applyLayout(QWidget *window, QWidget *client, std::initializer_list<ControlLook> looks);
 
 } // namespace pql
