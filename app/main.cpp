@@ -7,24 +7,110 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <thread>
+
+namespace {
+
+// ---- Opening the display --------------------------------------------------
+
+// What Qt says while it connects to the display, held back until it is
+// known whether the connection worked.
+struct HeldMessage {
+    QtMsgType type;
+    const char *file, *function, *category; // string literals: they outlive us
+    int line;
+    QString text;
+};
+QList<HeldMessage> connectMessages;
+QtMessageHandler defaultHandler = nullptr;
+
+// Without a display to connect to, Qt reports a fatal error and aborts,
+// leaving a core dump. That is no crash of this program but a missing
+// desktop, so it is said in one line and the program ends with status 1.
+void whileConnecting(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type != QtFatalMsg) {
+        connectMessages.append(
+            {type, context.file, context.function, context.category, context.line, message});
+        return;
+    }
+    const bool named = qEnvironmentVariableIsSet("DISPLAY")
+        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    std::fprintf(stderr, "PQL: no X server or Wayland compositor could be reached%s; start "
+                         "Pathquill from a desktop session.\n",
+                 named ? "" : " (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+    std::_Exit(1);
+}
+
+// Lets Qt's own messages through again, those held back included.
+void connected()
+{
+    qInstallMessageHandler(defaultHandler);
+    for (const HeldMessage &held : std::as_const(connectMessages)) {
+        const QMessageLogContext context(held.file, held.line, held.function, held.category);
+        if (defaultHandler)
+            defaultHandler(held.type, context, held.text);
+        else
+            qt_message_output(held.type, context, held.text);
+    }
+    connectMessages.clear();
+}
+
+// ---- Ending ---------------------------------------------------------------
+
+// Once the window has gone, Qt tears down its connection to the display.
+// On X11 that is where the clipboard is handed to a clipboard manager, so
+// that a copied path outlives the program; it takes milliseconds. Qt 6.4's
+// Wayland client, however, can wait forever there for its own event thread,
+// which sleeps in wl_display_read_events. The teardown is therefore given a
+// bound: should it not finish within it, the process ends anyway, with the
+// status the event loop returned. Nothing is lost: the program keeps no
+// state and writes no file.
+constexpr std::chrono::milliseconds teardownBound{500};
+
+void endWithin(std::chrono::milliseconds bound, int status)
+{
+    std::thread([bound, status] {
+        std::this_thread::sleep_for(bound);
+        std::_Exit(status);
+    }).detach();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("PQL"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(PQL_VERSION));
-    QApplication::setWindowIcon(pql::applicationIcon());
+    int status = 0;
+    {
+        defaultHandler = qInstallMessageHandler(whileConnecting);
+        QApplication app(argc, argv);
+        connected();
 
-    PQL window;
-    if (const std::optional<QString> failure = window.Form_Load()) {
-        // Also on standard error, so a failure shows without a display.
-        std::fprintf(stderr, "PQL: %s\n", failure->toLocal8Bit().constData());
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("PQL"), *failure, QMessageBox::Ok);
-        box.setObjectName(QStringLiteral("failureBox"));
-        box.exec();
-        return 1;
-    }
-    window.show();
-    return app.exec();
+        QCoreApplication::setApplicationName(QStringLiteral("PQL"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(PQL_VERSION));
+        // The desktop entry's name, which Wayland compositors and docks use
+        // to find the program's name and icon.
+        QGuiApplication::setDesktopFileName(QStringLiteral("pathquill"));
+        QApplication::setWindowIcon(pql::applicationIcon());
+
+        PQL window;
+        if (const std::optional<QString> failure = window.Form_Load()) {
+            // Also on standard error, so a failure shows without a display.
+            std::fprintf(stderr, "PQL: %s\n", failure->toLocal8Bit().constData());
+            QMessageBox box(QMessageBox::Critical, QStringLiteral("PQL"), *failure,
+                            QMessageBox::Ok);
+            box.setObjectName(QStringLiteral("failureBox"));
+            box.exec();
+            status = 1;
+        } else {
+            window.show();
+            status = app.exec();
+        }
+        endWithin(teardownBound, status);
+    } // the window, then the connection to the display, are torn down here
+    return status;
 }
