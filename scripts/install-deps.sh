@@ -4,7 +4,9 @@
 set -eu
 
 packages="cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation2
-xvfb xauth xdotool xclip x11-utils procps
+xvfb xauth xdotool xclip x11-utils
+sway wtype wl-clipboard grim qt6-wayland
+desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin
 clang-14 libclang-rt-14-dev binutils-mingw-w64-x86-64
 dpkg-dev file lintian man-db bsdextrautils"
 

@@ -9,6 +9,7 @@ work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
+. "$(dirname "$0")/e2e/xtry.sh"
 
 # lintian refuses to judge its own exit status as root without this note.
 lintian --fail-on error --allow-root "$deb" || fail "lintian reports errors"
@@ -20,7 +21,9 @@ for path in ./usr/bin/PQL \
             ./usr/share/doc/pathquill/README.md \
             ./usr/share/doc/pathquill/copyright \
             ./usr/share/doc/pathquill/changelog.gz \
-            ./usr/share/man/man1/PQL.1.gz; do
+            ./usr/share/man/man1/PQL.1.gz \
+            ./usr/share/applications/pathquill.desktop \
+            ./usr/share/mime/packages/pathquill.xml; do
     grep -qxF "$path" <<<"$listing" || fail "the package lacks $path"
 done
 
@@ -29,6 +32,7 @@ for needed in fonts-liberation2 libqt6widgets6 libqt6gui6 libqt6core6; do
     grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = pathquill ] || fail "package name"
+[ "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland ] || fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
 
 for size in 16 32; do
@@ -38,24 +42,43 @@ done
 man_text=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/man/man1/PQL.1.gz | gunzip | man -l - 2>/dev/null | col -b)
 grep -q "EXIT STATUS" <<<"$man_text" || fail "the manual page does not render"
 
-# The unpacked program, started in a folder holding a catalogue.
 dpkg -x "$deb" "$work/root"
-mkdir "$work/models"
-printf 'props\r\ncrate01.mod\r\n' >"$work/models/PQL.TXT"
-(cd "$work/models" && exec "$work/root/usr/bin/PQL") 2>"$work/stderr" &
-pid=$!
-window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Pathquill$' | head -n 1)
-if [ -z "$window" ]; then
-    fail "the installed PQL showed no window"
-    cat "$work/stderr"
-else
-    xdotool windowfocus --sync "$window"
+share=$work/root/usr/share
+desktop-file-validate "$share/applications/pathquill.desktop" || fail "the desktop entry is not valid"
+
+# PQL.TXT in any letter case is a catalogue, and still text; other text is not.
+update-mime-database "$share/mime" 2>/dev/null
+mkdir "$work/types"
+printf 'props\r\ncrate01.mod\r\n' | tee "$work/types/Pql.Txt" >"$work/types/notes.txt"
+filetype() { XDG_DATA_DIRS=$share:/usr/share XDG_CURRENT_DESKTOP=GNOME xdg-mime query filetype "$1"; }
+[ "$(filetype "$work/types/Pql.Txt")" = text/x-pathquill-catalogue ] || fail "Pql.Txt is $(filetype "$work/types/Pql.Txt")"
+[ "$(filetype "$work/types/notes.txt")" = text/plain ] || fail "notes.txt is $(filetype "$work/types/notes.txt")"
+grep -q '<sub-class-of type="text/plain"/>' "$share/mime/packages/pathquill.xml" || fail "the catalogue is no longer text"
+
+# Launching the desktop entry on a folder, and on the PQL.TXT inside it,
+# starts the unpacked PQL in that folder; the window appears and Ctrl+X
+# ends it with status 0.
+folder="$work/my \"models\" été 'x'"
+mkdir "$folder"
+printf 'props\r\ncrate01.mod\r\n' >"$folder/PQL.TXT"
+for target in "$folder" "$folder/PQL.TXT"; do
+    PATH=$work/root/usr/bin:$PATH xtry gio launch "$share/applications/pathquill.desktop" "$target" 2>"$work/stderr"
+    window=$(xtry timeout 10 xdotool search --sync --onlyvisible --name '^Pathquill$' | head -n 1)
+    if [ -z "$window" ]; then
+        fail "launching on $target showed no window"
+        cat "$work/stderr"
+        continue
+    fi
+    pid=$(xtry xdotool getwindowpid "$window")
+    [ "$(readlink "/proc/$pid/cwd")" = "$folder" ] || fail "launched on $target, PQL runs in $(readlink "/proc/$pid/cwd")"
+    xtry xdotool windowfocus --sync "$window"
     sleep 0.3
-    xdotool key ctrl+x
-    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    wait "$pid"
-    [ $? = 0 ] || fail "the installed PQL did not exit with status 0"
-fi
+    xtry xdotool key ctrl+x
+    # Not a child of this script: ended is gone, or a zombie nobody reaped.
+    running() { [ -e "/proc/$pid" ] && ! grep -q '^State:.*zombie' "/proc/$pid/status"; }
+    for _ in $(seq 10); do running || break; sleep 0.1; done
+    running && fail "the installed PQL did not end on Ctrl+X" && kill "$pid"
+done
 
 if [ "$failed" = 0 ]; then echo "1 passed, 0 failed"; else echo "0 passed, 1 failed"; fi
 exit "$failed"
