@@ -1,17 +1,38 @@
 #!/bin/bash
-# Drives the real PQL program on a real X server: key events through the
-# XTEST extension (xdotool), the clipboard read from another process (xclip).
-# Usage: e2e.sh PATH-TO-PQL   (run under xvfb-run)
+# Drives the real PQL program on a real display server, with key events and
+# the clipboard read from another process.
+#   e2e.sh PATH-TO-PQL             on X11 (run it under xvfb-run): xdotool, xclip
+#   e2e.sh --wayland PATH-TO-PQL   on a headless sway that it starts itself,
+#                                  as an unprivileged user: wtype, wl-clipboard
+# Every process it starts is remembered by its id, and only those are ended.
 set -u
 
+mode=x11
+if [ "${1:-}" = --wayland ]; then
+    mode=wayland
+    shift
+fi
 PQL=$(realpath "$1")
-WORK=$(mktemp -d)  # the folder PQL runs in, holding only the catalogue
-LOGS=$(mktemp -d)  # its standard output and error, kept out of that folder
-trap 'kill -CONT $(pgrep -x xclip) 2>/dev/null; kill $(jobs -p) 2>/dev/null; rm -rf "$WORK" "$LOGS"' EXIT
+TOP=$(mktemp -d)
+WORK=$TOP/work  # the folder PQL runs in, holding only the catalogue
+LOGS=$TOP/logs  # its standard output and error, kept out of that folder
+mkdir "$WORK" "$LOGS"
+
+pid=""      # the PQL under test
+helpers=()  # clipboard owners and the compositor
+cleanup() {
+    local p
+    for p in "${helpers[@]}" $pid; do
+        kill -CONT "$p" 2>/dev/null
+        kill "$p" 2>/dev/null
+    done
+    wait 2>/dev/null
+    rm -rf "$TOP"
+}
+trap cleanup EXIT
 
 passed=0
 failed=0
-pid=""
 
 fail() { echo "FAIL: $current: $*"; failed=$((failed + 1)); current_failed=1; }
 
@@ -36,34 +57,154 @@ end() {
     fi
 }
 
+# ---- The display server: X11 ----------------------------------------------
+
+. "$(dirname "$0")/xtry.sh"
+
+x11_window() { xtry timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1; }
+x11_shown() { [ -n "$(xtry xdotool search --onlyvisible --name "^$1\$")" ]; }
+x11_focus() { xtry xdotool windowfocus --sync "$1"; }
+x11_keys() { xtry xdotool key --delay 40 "$@"; }
+x11_type() { xtry xdotool type --delay 40 "$1"; }
+x11_clipboard() { xtry timeout 5 xclip -selection clipboard -o 2>/dev/null; }
+# Leaves an owner of the clipboard running in the background.
+x11_own_clipboard() { printf '%s' "$1" | xclip -quiet -selection clipboard 2>/dev/null & }
+
+# ---- The display server: Wayland ------------------------------------------
+
+# The prefix that runs a command as the desktop's user.
+user=()
+as_user() { "${user[@]}" "$@"; }
+if [ "$mode" = wayland ]; then
+    # sway refuses to run as root; it and everything that talks to it run
+    # as nobody then, with a runtime folder of their own.
+    if [ "$(id -u)" = 0 ]; then
+        user=(setpriv --reuid=65534 --regid=65534 --clear-groups --)
+    fi
+    chmod 755 "$TOP" "$WORK"
+    # The build may sit where nobody cannot reach it; a copy of the program,
+    # and of the leak checker's suppressions, can be reached.
+    cp "$PQL" "$TOP/PQL"
+    PQL=$TOP/PQL
+    if [[ ${LSAN_OPTIONS:-} =~ suppressions=([^:]*) ]]; then
+        cp "${BASH_REMATCH[1]}" "$TOP/lsan.supp"
+        LSAN_OPTIONS=${LSAN_OPTIONS/${BASH_REMATCH[1]}/$TOP/lsan.supp}
+    fi
+    export XDG_RUNTIME_DIR=$TOP/run
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    [ "$(id -u)" = 0 ] && chown 65534:65534 "$XDG_RUNTIME_DIR"
+    export HOME=$XDG_RUNTIME_DIR
+    unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
+    printf 'output HEADLESS-1 resolution 1024x768\n' >"$TOP/sway.conf"
+    WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+        "${user[@]}" sway -c "$TOP/sway.conf" >"$TOP/sway.log" 2>&1 &
+    helpers+=($!)
+    for _ in $(seq 100); do
+        SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock 2>/dev/null | head -n 1)
+        WAYLAND_DISPLAY=$(cd "$XDG_RUNTIME_DIR" && ls wayland-* 2>/dev/null | grep -v lock | head -n 1)
+        [ -n "$SWAYSOCK" ] && [ -n "$WAYLAND_DISPLAY" ] && break
+        sleep 0.1
+    done
+    if [ -z "$SWAYSOCK" ] || [ -z "$WAYLAND_DISPLAY" ]; then
+        echo "sway did not start:"
+        cat "$TOP/sway.log"
+        echo "0 passed, 1 failed"
+        exit 1
+    fi
+    export SWAYSOCK WAYLAND_DISPLAY QT_QPA_PLATFORM=wayland
+fi
+
+wayland_tree() { as_user swaymsg -t get_tree 2>/dev/null; }
+wayland_shown() { wayland_tree | grep -q "\"name\": \"$1\""; }
+wayland_window() {
+    for _ in $(seq 100); do
+        if wayland_shown "$1"; then
+            echo "$1"
+            return
+        fi
+        sleep 0.1
+    done
+}
+wayland_focus() { as_user swaymsg "[title=\"^$1\$\"] focus" >/dev/null; }
+# Key names as xdotool spells them: Tab, ctrl+x, shift+Tab.
+wayland_keys() {
+    local args=() key mods m
+    for key in "$@"; do
+        IFS=+ read -r -a mods <<<"$key"
+        key=${mods[-1]}
+        unset 'mods[-1]'
+        for m in "${mods[@]}"; do args+=(-M "$m"); done
+        args+=(-k "$key")
+        for m in "${mods[@]}"; do args+=(-m "$m"); done
+    done
+    as_user wtype -s 300 -d 40 "${args[@]}"
+}
+wayland_type() { as_user wtype -s 300 -d 40 "$1"; }
+wayland_clipboard() { as_user timeout 5 wl-paste --no-newline 2>/dev/null; }
+wayland_own_clipboard() { printf '%s' "$1" | "${user[@]}" wl-copy --foreground 2>/dev/null & }
+
+# ---- The steps of a scenario ----------------------------------------------
+
+shown() { "${mode}_shown" "$@"; }
+focus() { "${mode}_focus" "$@"; }
+keys() { "${mode}_keys" "$@"; sleep 0.2; }
+typed() { "${mode}_type" "$1"; sleep 0.2; }
+clipboard() { "${mode}_clipboard"; }
+
+# Puts text on the clipboard from a process of the script's own, whose id
+# is left in $owner.
+own_clipboard() {
+    local attempt
+    for attempt in 1 2 3 4 5; do
+        "${mode}_own_clipboard" "$1"
+        owner=$!
+        helpers+=("$owner")
+        for _ in $(seq 20); do
+            [ "$(clipboard)" = "$1" ] && return
+            sleep 0.1
+        done
+        kill "$owner" 2>/dev/null
+    done
+    fail "could not put '$1' on the clipboard"
+}
+
 write_catalogue() {
     printf 'orphan.mod\r\nprops\r\ncrate01.mod\r\nCrate02.MOD\r\nbarrel.mdl\r\nprops\\crates\r\ncrate01.mod\r\nvehicles\r\ncar.mod\r\n' >"$WORK/PQL.TXT"
 }
 
 launch() {
-    (cd "$WORK" && exec "$PQL" >"$LOGS/stdout" 2>"$LOGS/stderr") &
+    (cd "$WORK" && exec "${user[@]}" "$PQL" >"$LOGS/stdout" 2>"$LOGS/stderr") &
     pid=$!
+}
+
+# Starts PQL and waits until a window of the given title shows; again when
+# the display server turned PQL away. Leaves the window's handle in $window.
+show() {
+    local attempt
+    for attempt in 1 2 3 4 5; do
+        launch
+        window=$("${mode}_window" "$1")
+        [ -n "$window" ] && return 0
+        kill -0 "$pid" 2>/dev/null && break
+        wait "$pid" 2>/dev/null
+        grep -qiE "$refused" "$LOGS/stderr" || break
+        sleep 0.3
+    done
+    return 1
 }
 
 # Starts PQL in $WORK and waits until its window shows and has the focus.
 start() {
-    launch
-    window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Pathquill$' | head -n 1)
-    if [ -z "$window" ]; then
+    if ! show Pathquill; then
         fail "the window did not appear"
         return 1
     fi
-    xdotool windowfocus --sync "$window"
+    focus "$window"
     sleep 0.3
 }
 
-keys() { xdotool key --delay 40 "$@"; sleep 0.2; }
-typed() { xdotool type --delay 40 "$1"; sleep 0.2; }
-
 # The focus starts in the search box; the copy button is three Tabs on.
 copy_from_search() { keys Tab Tab Tab space; }
-
-clipboard() { timeout 5 xclip -selection clipboard -o 2>/dev/null; }
 
 expect_clipboard() {
     local actual
@@ -71,10 +212,11 @@ expect_clipboard() {
     [ "$actual" = "$1" ] || fail "clipboard holds '$actual', expected '$1'"
 }
 
-# Waits for PQL to end and checks its exit status.
+# Waits for PQL to end, at most `within` tenths of a second (5 s unless
+# given), and checks its exit status.
 expect_exit() {
-    local status=124
-    for _ in $(seq 50); do
+    local status=124 within=${2:-50}
+    for _ in $(seq "$within"); do
         if ! kill -0 "$pid" 2>/dev/null; then
             wait "$pid"
             status=$?
@@ -82,7 +224,7 @@ expect_exit() {
         fi
         sleep 0.1
     done
-    pid=""
+    [ "$status" = 124 ] || pid=""
     [ "$status" = "$1" ] || fail "exit status $status, expected $1"
 }
 
@@ -114,8 +256,7 @@ end
 
 begin "no match then copy clears what another program put there"
 write_catalogue
-printf 'from another program' | xclip -selection clipboard
-[ "$(clipboard)" = "from another program" ] || fail "could not set the clipboard up"
+own_clipboard "from another program"
 if start; then
     typed "nothing-like-this"
     copy_from_search
@@ -135,18 +276,15 @@ end
 # Start-up refusals: a message window titled PQL, the message on standard
 # error, never the main window, and status 1 once the message is dismissed.
 expect_refusal() {
-    launch
-    local box
-    box=$(timeout 10 xdotool search --sync --onlyvisible --name '^PQL$' | head -n 1)
-    if [ -z "$box" ]; then
+    if ! show PQL; then
         fail "no message window appeared"
         return
     fi
-    [ -z "$(xdotool search --onlyvisible --name '^Pathquill$')" ] || fail "the main window appeared"
+    shown Pathquill && fail "the main window appeared"
     grep -q "^PQL: " "$LOGS/stderr" || fail "no message on standard error"
     grep -qF "$1" "$LOGS/stderr" || fail "standard error does not say '$1'"
     grep -qF "$WORK/PQL.TXT" "$LOGS/stderr" || fail "the message does not name the path"
-    xdotool windowfocus --sync "$box"
+    focus "$window"
     sleep 0.3
     keys Return
     expect_exit 1
@@ -214,8 +352,7 @@ end
 
 begin "copying while the previous clipboard owner does not answer"
 write_catalogue
-printf 'stale' | xclip -selection clipboard
-owner=$(pgrep -n -x xclip)
+own_clipboard "stale"
 kill -STOP "$owner"
 if start; then
     copy_from_search
@@ -225,6 +362,32 @@ if start; then
     expect_exit 0
 fi
 kill -CONT "$owner" 2>/dev/null
+end
+
+# Every way out ends the process at once, every time: the test checks the
+# first EXITS of them (10 unless given) in a row.
+ways=("ctrl+x" "alt+f x")
+[ "$mode" = wayland ] && ways+=("closed by the compositor")
+begin "exiting ${EXITS:-10} times in a row, each within a second"
+write_catalogue
+hangs=0
+for i in $(seq "${EXITS:-10}"); do
+    way=${ways[$((i % ${#ways[@]}))]}
+    start || break
+    case $way in
+        "closed by the compositor") as_user swaymsg kill >/dev/null ;;
+        *) keys $way ;;
+    esac
+    before=$failed
+    expect_exit 0 10
+    if [ "$failed" != "$before" ]; then
+        hangs=$((hangs + 1))
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+        pid=""
+    fi
+done
+echo "exits that did not end the process within a second: $hangs of ${EXITS:-10}"
 end
 
 echo "$passed passed, $failed failed"

@@ -1,0 +1,20 @@
+# Sourced by the scripts that drive X clients.
+# Xvfb now and then turns a connection away right after another client has
+# left; a client that was turned away is simply run again.
+
+# What a client prints when the display server turned its connection away.
+refused='open display|connect to display|could be reached'
+
+xtry() {
+    local attempt status err
+    err=$(mktemp)
+    for attempt in 1 2 3 4 5 6 7 8 9 10; do
+        "$@" 2>"$err" && { rm -f "$err"; return 0; }
+        status=$?
+        grep -qiE "$refused" "$err" || break
+        sleep 0.3
+    done
+    cat "$err" >&2
+    rm -f "$err"
+    return "$status"
+}
