@@ -7,13 +7,13 @@ namespace pql {
 
 namespace {
 
-// Appends the lower-case form of `name`: QString::toLower's, computed
-// directly for the usual all-ASCII name.
-void appendLowerCase(QString &out, const QString &name)
+// Appends the case-folded form of `name`: QString::toCaseFolded's, computed
+// directly for the usual all-ASCII name, where folding is lower-casing.
+void appendCaseFolded(QString &out, const QString &name)
 {
     const auto isAscii = [](QChar c) { return c.unicode() < 0x80; };
     if (!std::all_of(name.begin(), name.end(), isAscii)) {
-        out += name.toLower();
+        out += name.toCaseFolded();
         return;
     }
     const qsizetype at = out.size();
@@ -33,7 +33,7 @@ NameSearch::NameSearch(const ModelTable &table)
     m_folded.reserve(total);
     m_ends.reserve(table.size());
     for (const ModelRow &row : table) {
-        appendLowerCase(m_folded, row.name);
+        appendCaseFolded(m_folded, row.name);
         m_ends.append(m_folded.size());
     }
 }
@@ -42,7 +42,7 @@ QList<int> NameSearch::find(QStringView text) const
 {
     QList<int> rows;
     const int count = static_cast<int>(m_ends.size());
-    const QString needle = text.toString().toLower();
+    const QString needle = text.toString().toCaseFolded();
     if (needle.isEmpty()) {
         rows.resize(count);
         std::iota(rows.begin(), rows.end(), 0);

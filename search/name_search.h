@@ -9,9 +9,11 @@
 namespace pql {
 
 // Finds the rows whose file name contains a search text, ignoring case.
-// The names are lower-cased once, here, and kept back to back in one buffer;
-// the search text is lower-cased the same way on each search. A row matches
-// exactly when its lower-cased name contains the lower-cased search text.
+// Case is ignored by Unicode case folding (QString::toCaseFolded), so that
+// letters with more than one lower-case form, such as the Greek sigma, match
+// each other. The names are folded once, here, and kept back to back in one
+// buffer; the search text is folded the same way on each search. A row
+// matches exactly when its folded name contains the folded search text.
 class NameSearch
 {
 public:
@@ -23,7 +25,7 @@ public:
     QList<int> find(QStringView text) const;
 
 private:
-    QString m_folded;        // every lower-cased name, back to back
+    QString m_folded;        // every case-folded name, back to back
     QList<qsizetype> m_ends; // where each row's name ends in m_folded
 };
 

@@ -31,6 +31,8 @@ const ModelTable table{
     {QString::fromUtf16(u"Ölfass.mod"), "props"},  // 6
     {QString::fromUtf16(u"İkon.mod"), "icons"},    // 7
     {"readme", "docs.mod"},             // 8: directory text is never searched
+    {QString::fromUtf16(u"οδος.mod"), "greek"},  // 9: final sigma
+    {QString::fromUtf16(u"ΟΔΟΣ.OBJ"), "greek"},  // 10: capital sigma
 };
 
 } // namespace
@@ -40,10 +42,10 @@ void TestSearch::find_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QList<int>>("rows");
 
-    QTest::newRow("empty matches all, in order") << "" << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8};
+    QTest::newRow("empty matches all, in order") << "" << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     QTest::newRow("upper case text") << "CRATE" << QList<int>{0, 1, 4};
     QTest::newRow("mixed case text") << "cRaTe0" << QList<int>{0, 1, 4};
-    QTest::newRow("extension searched") << "mod" << QList<int>{0, 1, 3, 4, 6, 7};
+    QTest::newRow("extension searched") << "mod" << QList<int>{0, 1, 3, 4, 6, 7, 9};
     QTest::newRow("period in text") << ".md" << QList<int>{2};
     QTest::newRow("directory not searched") << "vehicles" << QList<int>{};
     QTest::newRow("directory-only text") << "docs" << QList<int>{};
@@ -54,6 +56,9 @@ void TestSearch::find_data()
     QTest::newRow("non-ASCII folds") << QString::fromUtf16(u"ölf") << QList<int>{6};
     QTest::newRow("non-ASCII upper text") << QString::fromUtf16(u"ÖLFASS") << QList<int>{6};
     QTest::newRow("dotted capital I") << QString::fromUtf16(u"İkon") << QList<int>{7};
+    // Case folding, not lower-casing: capital, medial and final sigma are one.
+    QTest::newRow("capital sigma finds final sigma") << QString::fromUtf16(u"ΟΔΟΣ") << QList<int>{9, 10};
+    QTest::newRow("final sigma finds capital sigma") << QString::fromUtf16(u"οδος") << QList<int>{9, 10};
     QTest::newRow("backslash literal") << "\\" << QList<int>{};
 }
 
@@ -76,7 +81,7 @@ void TestSearch::neverAcrossTwoNames_data()
     QTest::newRow("last characters") << "YA" << QList<int>{0};
     QTest::newRow("first characters") << "b.c" << QList<int>{1};
     QTest::newRow("whole first name") << "x.ya" << QList<int>{0};
-    QTest::newRow("after a name that folds longer") << QString::fromUtf16(u"i̇k") << QList<int>{3};
+    QTest::newRow("after a name with a dotted capital I") << QString::fromUtf16(u"İk") << QList<int>{3};
     QTest::newRow("next to a name that folds longer") << "ok.m" << QList<int>{4};
 }
 

@@ -94,6 +94,9 @@ private Q_SLOTS:
     void copyPutsThePathOnTheClipboard();
     void copyOfEmptyPathClearsTheClipboard();
     void copyTakesHandEdits();
+    void pastedTextKeepsItsFirstLine_data();
+    void pastedTextKeepsItsFirstLine();
+    void longNamesStayWhole();
 
     void geometry_data();
     void geometry();
@@ -461,6 +464,18 @@ void TestWindow::copyPutsThePathOnTheClipboard()
     button->setFocus();
     QTest::keyClick(button, Qt::Key_Space);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("models\\props\\barrel.mdl"));
+
+    // Return and keypad Enter press the focused button; in a box they do nothing.
+    for (const auto &[key, modifier] : {std::pair{Qt::Key_Return, Qt::NoModifier},
+                                        std::pair{Qt::Key_Enter, Qt::KeypadModifier}}) {
+        QTest::keyClick(searchName(), key, modifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("models\\props\\barrel.mdl"));
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(searchName(), key, modifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+        QTest::keyClick(button, key, modifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("models\\props\\barrel.mdl"));
+    }
 }
 
 void TestWindow::copyOfEmptyPathClearsTheClipboard()
@@ -482,6 +497,51 @@ void TestWindow::copyTakesHandEdits()
     QTest::keyClicks(path, QStringLiteral("models\\mine\\x.mod "));
     QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("models\\mine\\x.mod "));
+}
+
+void TestWindow::pastedTextKeepsItsFirstLine_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("pasted");
+    // Each box holds "ab" with the cursor between the two letters.
+    QTest::newRow("Search_name, LF") << "Search_name" << "cess\nmore";
+    QTest::newRow("Model_list, CRLF") << "Model_list" << "cess\r\nmore\r\n";
+    QTest::newRow("Dir_Box, line separator") << "Dir_Box" << QString::fromUtf16(u"cess\u2028more");
+    QTest::newRow("Fullpath, lone CR then LF") << "Fullpath" << "cess\rmore\nyet more";
+}
+
+void TestWindow::pastedTextKeepsItsFirstLine()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, pasted);
+    open(sampleCatalogue);
+    QWidget *box = m_window->findChild<QWidget *>(name);
+    auto *combo = qobject_cast<QComboBox *>(box);
+    QLineEdit *edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit *>(box);
+    edit->setFocus();
+    edit->setText(QStringLiteral("ab"));
+    edit->setCursorPosition(1);
+    QGuiApplication::clipboard()->setText(pasted);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit->text(), QStringLiteral("acessb"));
+    QCOMPARE(edit->cursorPosition(), 5);
+    // Dropped and middle-clicked text arrives the same way.
+    edit->insert(pasted);
+    QCOMPARE(edit->text(), QStringLiteral("acesscessb"));
+}
+
+void TestWindow::longNamesStayWhole()
+{
+    // Longer than a line edit holds unless told otherwise (32767).
+    const QByteArray name = QByteArray(33000, 'n') + ".mod";
+    open("props\r\n" + name + "\r\n");
+    QCOMPARE(modelList()->currentText().size(), name.size());
+    const QString path = QStringLiteral("models\\props\\") + QString::fromLatin1(name);
+    QCOMPARE(fullpath(), path);
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), path);
+    QTest::keyClicks(searchName(), QStringLiteral("nnn"));
+    QCOMPARE(fullpath(), path);
 }
 
 void TestWindow::geometry_data()
@@ -685,6 +745,7 @@ void TestWindow::ctrlXExitsFromEveryEditor_data()
     QTest::newRow("Dir_Box") << "Dir_Box";
     QTest::newRow("Fullpath") << "Fullpath";
     QTest::newRow("Command1") << "Command1";
+    QTest::newRow("the open model list") << "Model_list popup";
 }
 
 void TestWindow::ctrlXExitsFromEveryEditor()
@@ -692,6 +753,15 @@ void TestWindow::ctrlXExitsFromEveryEditor()
     QFETCH(QString, name);
     open(sampleCatalogue);
     QTest::keyClicks(searchName(), QStringLiteral("crate"));
+    if (name.endsWith(u" popup")) {
+        // The open list is a window of its own, and it has the keyboard.
+        modelList()->showPopup();
+        QWidget *popup = modelList()->view()->window();
+        QTRY_VERIFY(popup->isVisible());
+        QTest::keyClick(modelList()->view(), Qt::Key_X, Qt::ControlModifier);
+        QTRY_VERIFY(!m_window->isVisible());
+        return;
+    }
     auto *target = m_window->findChild<QWidget *>(name);
     QWidget *focus = target;
     if (auto *combo = qobject_cast<QComboBox *>(target))
@@ -753,6 +823,9 @@ void TestWindow::aboutBox()
         buttons = int(box->standardButtons());
         icon = box->icon();
         modal = box->isModal();
+        // The window behind the box takes no input, Exit's key included.
+        QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
+        QVERIFY(m_window->isVisible());
     });
     QTest::keyClick(searchName(), Qt::Key_H, Qt::AltModifier);
     auto *help = m_window->findChild<QMenu *>(QStringLiteral("mnuHelp"));

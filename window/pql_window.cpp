@@ -4,6 +4,7 @@
 #include "catalogue_file.h"
 #include "match_list_model.h"
 #include "path_rule.h"
+#include "single_line.h"
 #include "window_look.h"
 
 #include <QAction>
@@ -62,7 +63,8 @@ void PQL::createControls()
 
     Command1 = makeControl<QPushButton>(client, "Command1");
     Command1->setText(QStringLiteral("Copy to Clipboard"));
-    Command1->setAutoDefault(false);
+    // Return and Enter press the button while it has the focus, as Space does.
+    Command1->setAutoDefault(true);
 
     Fullpath = makeControl<QLineEdit>(client, "Fullpath");
     Fullpath->setAccessibleName(QStringLiteral("Path"));
@@ -134,6 +136,9 @@ void PQL::createControls()
                          {Label1, 360, 960, 1455, 255, 9.75},
                      });
 
+    for (QLineEdit *edit : {Search_name, Model_list->lineEdit(), Dir_Box, Fullpath})
+        pql::makeSingleLine(edit);
+
     // The program itself never sets the search text, so every change is the user's.
     connect(Search_name, &QLineEdit::textChanged, this, &PQL::Search_name_Change);
     // Emitted only for a user's choice: a click in the open list, Up/Down or
@@ -155,7 +160,9 @@ void PQL::createMenus()
     mnuExit = mnuFile->addAction(QStringLiteral("E&xit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
     mnuExit->setShortcut(exitShortcut);
-    mnuExit->setShortcutContext(Qt::WindowShortcut);
+    // Also while the model list or a menu is open: those are windows of
+    // their own. A modal box (About) still blocks it.
+    mnuExit->setShortcutContext(Qt::ApplicationShortcut);
     connect(mnuExit, &QAction::triggered, this, &PQL::mnuExit_Click);
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));

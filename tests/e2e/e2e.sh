@@ -264,6 +264,15 @@ if start; then
 fi
 end
 
+begin "a pasted line end is dropped; Return presses the focused button"
+write_catalogue
+own_clipboard "$(printf 'Crate0\r\nmore')"
+if start; then
+    keys ctrl+v Tab Tab Tab Return
+    expect_clipboard 'models\props\crate01.mod'
+fi
+end
+
 begin "Ctrl+X in the search box ends the program with status 0"
 write_catalogue
 if start; then
@@ -366,7 +375,7 @@ end
 
 # Every way out ends the process at once, every time: the test checks the
 # first EXITS of them (10 unless given) in a row.
-ways=("ctrl+x" "alt+f x")
+ways=("ctrl+x" "alt+f x" "Tab F4 ctrl+x")
 [ "$mode" = wayland ] && ways+=("closed by the compositor")
 begin "exiting ${EXITS:-10} times in a row, each within a second"
 write_catalogue
