@@ -7,6 +7,7 @@ packages="cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation2
 xvfb xauth xdotool xclip x11-utils
 sway wtype wl-clipboard grim qt6-wayland
 desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin
+at-spi2-core python3-pyatspi dbus-x11
 clang-14 libclang-rt-14-dev binutils-mingw-w64-x86-64
 dpkg-dev file lintian man-db bsdextrautils"
 

@@ -688,8 +688,8 @@ void TestWindow::accessibleNames_data()
     QTest::newRow("Search_name") << "Search_name" << "Search Text";
     QTest::newRow("Model_list") << "Model_list" << "Model";
     QTest::newRow("Fullpath") << "Fullpath" << "Path";
-    QTest::newRow("Matches") << "Matches" << "Matches";
-    QTest::newRow("Label2") << "Label2" << "Total Models";
+    QTest::newRow("Matches") << "Matches" << "Matches 7";
+    QTest::newRow("Label2") << "Label2" << "Total Models 7";
     QTest::newRow("Dir_Box") << "Dir_Box" << "Directory";
     QTest::newRow("Command1") << "Command1" << "Copy to Clipboard";
 }

@@ -99,7 +99,6 @@ void PQL::createControls()
     LoadingLabel = makeLabel(client, "LoadingLabel", QString());
     Label7 = makeLabel(client, "Label7", QStringLiteral("Matches"));
     Matches = makeLabel(client, "Matches", QString());
-    Matches->setAccessibleName(QStringLiteral("Matches"));
     Label5 = makeLabel(client, "Label5", QStringLiteral("Model"));
     Label4 = makeLabel(client, "Label4", QStringLiteral("Search Text"));
     Label3 = makeLabel(client, "Label3", QStringLiteral("Pathquill"));
@@ -108,7 +107,6 @@ void PQL::createControls()
     Label3->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     Label3->setContentsMargins(0, 0, 0, 2);
     Label2 = makeLabel(client, "Label2", QString());
-    Label2->setAccessibleName(QStringLiteral("Total Models"));
     Label1 = makeLabel(client, "Label1", QStringLiteral("Total Models"));
 
     // Screen readers announce each control with the caption it sits under.
@@ -220,7 +218,7 @@ void PQL::Find_Dirs(const QStringList &DataFile, qint16 Num_records)
     Model_table = pql::findDirs(DataFile, Num_records);
     Num_models = static_cast<qint16>(Model_table.size());
     m_nameSearch = pql::NameSearch(Model_table);
-    Label2->setText(QString::number(Num_models));
+    showCount(Label2, Label1->text(), Num_models);
 }
 
 void PQL::Do_search()
@@ -241,7 +239,16 @@ void PQL::Do_search()
         Model_list->setEditText(QString());
         Dir_Box->setText(QString());
     }
-    Matches->setText(QString::number(rows.size()));
+    showCount(Matches, Label7->text(), rows.size());
+}
+
+void PQL::showCount(QLabel *label, const QString &caption, qsizetype count)
+{
+    const QString number = QString::number(count);
+    label->setText(number);
+    // Screen readers hear the number with what it counts ("Matches 7"), and
+    // are told of every new count: a changed name is announced.
+    label->setAccessibleName(caption + u' ' + number);
 }
 
 const QString &PQL::Match_dirs(int position) const

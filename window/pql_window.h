@@ -45,6 +45,8 @@ private:
     // The directory of the model at a position of the current list.
     const QString &Match_dirs(int position) const;
     void composeFullpath();
+    // Shows a count in `label`, the caption beside it naming what it counts.
+    void showCount(QLabel *label, const QString &caption, qsizetype count);
 
     void Search_name_Change();
     void Model_list_Click();

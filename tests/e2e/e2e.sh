@@ -273,6 +273,29 @@ if start; then
 fi
 end
 
+# Through AT-SPI, on a session bus of the test's own: Debian's python3 with
+# pyatspi reads what a screen reader would say.
+if [ "$mode" = x11 ]; then
+    begin "a screen reader hears the counts with their captions, and each new count"
+    write_catalogue
+    eval "$(dbus-launch --sh-syntax)"
+    helpers+=("$DBUS_SESSION_BUS_PID")
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    heard=$(dirname "$0")/heard.py
+    if start; then
+        for _ in $(seq 20); do "$heard" "Total Models 6" "Matches 6" >"$TOP/heard" && break; sleep 0.3; done
+        [ -s "$TOP/heard" ] && fail "$(cat "$TOP/heard")"
+        "$heard" --announced "Matches 3" >"$TOP/heard" &
+        listener=$!
+        for _ in $(seq 50); do grep -q listening "$TOP/heard" && break; sleep 0.1; done
+        focus "$window"
+        typed "cra"
+        wait "$listener" || fail "$(grep -v listening "$TOP/heard")"
+    fi
+    unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON DBUS_SESSION_BUS_ADDRESS
+    end
+fi
+
 begin "Ctrl+X in the search box ends the program with status 0"
 write_catalogue
 if start; then
