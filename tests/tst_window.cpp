@@ -506,7 +506,7 @@ void TestWindow::pastedTextKeepsItsFirstLine_data()
     // Each box holds "ab" with the cursor between the two letters.
     QTest::newRow("Search_name, LF") << "Search_name" << "cess\nmore";
     QTest::newRow("Model_list, CRLF") << "Model_list" << "cess\r\nmore\r\n";
-    QTest::newRow("Dir_Box, line separator") << "Dir_Box" << QString::fromUtf16(u"cess\u2028more");
+    QTest::newRow("Dir_Box, blank lines") << "Dir_Box" << "cess\n\n\nmore";
     QTest::newRow("Fullpath, lone CR then LF") << "Fullpath" << "cess\rmore\nyet more";
 }
 
@@ -533,10 +533,11 @@ void TestWindow::pastedTextKeepsItsFirstLine()
 void TestWindow::longNamesStayWhole()
 {
     // Longer than a line edit holds unless told otherwise (32767).
-    const QByteArray name = QByteArray(33000, 'n') + ".mod";
-    open("props\r\n" + name + "\r\n");
-    QCOMPARE(modelList()->currentText().size(), name.size());
-    const QString path = QStringLiteral("models\\props\\") + QString::fromLatin1(name);
+    // A Unicode line separator and a form feed are no line ends in a catalogue.
+    const QString name = QString(33000, u'n') + QString::fromUtf16(u"\u2028\f.mod");
+    open("props\r\n" + name.toUtf8() + "\r\n");
+    QCOMPARE(modelList()->currentText(), name);
+    const QString path = QStringLiteral("models\\props\\") + name;
     QCOMPARE(fullpath(), path);
     QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), path);

@@ -9,12 +9,12 @@ namespace pql {
 
 namespace {
 
-// Line feed, vertical tab, form feed, carriage return, next line, and the
-// Unicode line and paragraph separators: the mandatory line breaks.
+// The line ends of the catalogue, and so of every name and path: a model
+// name may hold any other character (a form feed, a Unicode line separator),
+// and such a name must reach the boxes whole.
 bool isLineBreak(QChar c)
 {
-    const char16_t u = c.unicode();
-    return (u >= 0x0A && u <= 0x0D) || u == 0x85 || u == 0x2028 || u == 0x2029;
+    return c == u'\n' || c == u'\r';
 }
 
 } // namespace
