@@ -39,24 +39,33 @@ QString locateCatalogue(const QString &directory, bool *ambiguous)
     return exact;
 }
 
-QString decodeCatalogue(const QByteArray &bytes)
+QString decodeCatalogue(const QByteArray &bytes, QString *encoding)
 {
+    const auto named = [encoding](const char *name) {
+        if (encoding)
+            *encoding = QString::fromLatin1(name);
+    };
     const auto declared = QStringConverter::encodingForData(bytes);
     if (declared && *declared != QStringConverter::Utf8) {
         // A UTF-16 or UTF-32 byte-order mark; the decoder drops the mark.
         QStringDecoder decoder(*declared);
+        named(QStringConverter::nameForEncoding(*declared));
         return decoder.decode(bytes);
     }
 
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes); // drops a leading byte-order mark
-    if (!utf8.hasError())
+    const bool marked = bytes.startsWith("\xEF\xBB\xBF");
+    if (!utf8.hasError()) {
+        named(marked ? "UTF-8 with a byte-order mark" : "UTF-8");
         return text;
+    }
 
     QByteArrayView body(bytes);
-    if (body.startsWith("\xEF\xBB\xBF"))
+    if (marked)
         body = body.sliced(3);
     QStringDecoder windows1252("windows-1252");
+    named("Windows-1252");
     return windows1252.decode(body);
 }
 
@@ -87,8 +96,12 @@ QStringView chopTrailingBlanks(QStringView s)
 //    and appended (trailing blanks dropped); any other quote is an ordinary
 //    character; every other character, control characters and NUL included,
 //    is kept as it is.
-QStringList splitRecords(QStringView text, int limit, bool *overflow)
+QStringList splitRecords(QStringView text, int limit, bool *overflow, QList<RecordNote> *notes)
 {
+    const auto note = [notes](qsizetype record, RecordNote::Kind kind) {
+        if (notes)
+            notes->append({record, kind});
+    };
     if (overflow)
         *overflow = false;
     QStringList records;
@@ -105,8 +118,10 @@ QStringList splitRecords(QStringView text, int limit, bool *overflow)
             return records;
         }
 
+        const qsizetype start = i;
         while (i < n && isBlank(text[i]))
             ++i;
+        bool trimmed = i > start;
 
         QString record;
         if (i < n && text[i] == u'"') {
@@ -116,11 +131,17 @@ QStringList splitRecords(QStringView text, int limit, bool *overflow)
             record = text.sliced(open, i - open).toString();
             if (i < n && text[i] == u'"')
                 ++i;
+            else
+                note(records.size(), RecordNote::UnclosedQuote);
         }
         const qsizetype rest = i;
         while (i < n && !endsRecord(text[i]))
             ++i;
-        record += chopTrailingBlanks(text.sliced(rest, i - rest));
+        const QStringView tail = chopTrailingBlanks(text.sliced(rest, i - rest));
+        trimmed |= rest + tail.size() < i;
+        record += tail;
+        if (trimmed)
+            note(records.size(), RecordNote::BlanksRemoved);
         records.append(record);
 
         if (i >= n)
@@ -235,15 +256,21 @@ bool readAtMostLimit(QFile *file, QByteArray *bytes, CatalogueResult *result)
 
 CatalogueResult readCatalogue(const QString &directory)
 {
-    CatalogueResult result;
     bool ambiguous = false;
     const QString path = locateCatalogue(directory, &ambiguous);
-    result.path = QDir::toNativeSeparators(path);
     if (ambiguous) {
+        CatalogueResult result;
+        result.path = QDir::toNativeSeparators(path);
         result.status = CatalogueStatus::Ambiguous;
         return result;
     }
+    return readCatalogueFile(path);
+}
 
+CatalogueResult readCatalogueFile(const QString &path, QString *keptText, QList<RecordNote> *notes)
+{
+    CatalogueResult result;
+    result.path = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     QString text;
     {
         // The raw bytes go as soon as they are decoded, to keep the peak low.
@@ -251,11 +278,13 @@ CatalogueResult readCatalogue(const QString &directory)
         QFile file;
         if (!openRegularFile(path, &file, &result) || !readAtMostLimit(&file, &bytes, &result))
             return result;
-        text = decodeCatalogue(bytes);
+        text = decodeCatalogue(bytes, &result.encoding);
     }
 
     bool overflow = false;
-    result.records = splitRecords(text, maxRecords, &overflow);
+    result.records = splitRecords(text, maxRecords, &overflow, notes);
+    if (keptText)
+        *keptText = std::move(text);
     if (overflow) {
         result.status = CatalogueStatus::TooManyRecords;
         result.records.clear();

@@ -36,6 +36,18 @@ struct CatalogueResult {
     QString path;          // the full path looked at, native separators
     QStringList records;   // the records in file order when status is Ok
     QString detail;        // system error text or size, for the message
+    QString encoding;      // how the bytes were decoded, once they were read
+};
+
+// What reading did to a record beyond splitting it off, for the catalogue
+// checker: the record is still kept as the rules make it.
+struct RecordNote {
+    enum Kind {
+        BlanksRemoved,    // spaces or tabs around it were dropped
+        UnclosedQuote,    // its opening quote has no closing quote on the line
+    };
+    qsizetype record;     // 0-based
+    Kind kind;
 };
 
 // The path of the catalogue in `directory`: the exact name when such an entry
@@ -47,17 +59,25 @@ QString locateCatalogue(const QString &directory, bool *ambiguous = nullptr);
 
 // Decodes catalogue bytes: UTF-16 when the data starts with a UTF-16
 // byte-order mark, UTF-8 when the whole file is valid UTF-8 (a byte-order
-// mark is dropped), Windows-1252 otherwise.
-QString decodeCatalogue(const QByteArray &bytes);
+// mark is dropped), Windows-1252 otherwise. `encoding`, when given, receives
+// the name of the encoding used.
+QString decodeCatalogue(const QByteArray &bytes, QString *encoding = nullptr);
 
 // Splits decoded catalogue text into records. Stops as soon as a record
-// beyond `limit` appears and then sets `*overflow`.
-QStringList splitRecords(QStringView text, int limit = maxRecords, bool *overflow = nullptr);
+// beyond `limit` appears and then sets `*overflow`. `notes`, when given,
+// receives what reading did to records beyond splitting them.
+QStringList splitRecords(QStringView text, int limit = maxRecords, bool *overflow = nullptr,
+                         QList<RecordNote> *notes = nullptr);
 
 // Reads the catalogue of `directory`: locates, checks, reads, decodes and
 // splits it. Never blocks on special files and never reads more than
 // maxCatalogueBytes. NoModels is left to the caller, which builds the table.
 CatalogueResult readCatalogue(const QString &directory);
+
+// The same for the catalogue file at `path`, whatever its name. `text` and
+// `notes`, when given, receive the decoded text and the record notes.
+CatalogueResult readCatalogueFile(const QString &path, QString *text = nullptr,
+                                  QList<RecordNote> *notes = nullptr);
 
 // The message shown to the user when start-up fails: what is wrong, the path
 // looked at, and what to do about it.

@@ -10,6 +10,8 @@ namespace pql {
 struct ModelRow {
     QString name;      // the model record exactly as read, extension included
     QString directory; // the directory record last seen before it, or empty
+
+    friend bool operator==(const ModelRow &, const ModelRow &) = default;
 };
 
 using ModelTable = QList<ModelRow>;

@@ -15,7 +15,7 @@ fail() { echo "FAIL: $*"; failed=1; }
 lintian --fail-on error --allow-root "$deb" || fail "lintian reports errors"
 
 listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in ./usr/bin/PQL \
+for path in ./usr/bin/PQL ./usr/bin/pql-catalogue ./usr/share/man/man1/pql-catalogue.1.gz \
             ./usr/share/icons/hicolor/16x16/apps/pathquill.png \
             ./usr/share/icons/hicolor/32x32/apps/pathquill.png \
             ./usr/share/doc/pathquill/README.md \
@@ -39,11 +39,14 @@ for size in 16 32; do
     dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/share/icons/hicolor/${size}x${size}/apps/pathquill.png" >"$work/icon.png"
     file "$work/icon.png" | grep -q "PNG image data, $size x $size" || fail "icon $size is not a $size-pixel PNG"
 done
-man_text=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/man/man1/PQL.1.gz | gunzip | man -l - 2>/dev/null | col -b)
-grep -q "EXIT STATUS" <<<"$man_text" || fail "the manual page does not render"
+for page in PQL pql-catalogue; do
+    man_text=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/share/man/man1/$page.1.gz" | gunzip | man -l - 2>/dev/null | col -b)
+    grep -q "EXIT STATUS" <<<"$man_text" || fail "the manual page of $page does not render"
+done
 
 dpkg -x "$deb" "$work/root"
 share=$work/root/usr/share
+"$work/root/usr/bin/pql-catalogue" --version | grep -qxF "pql-catalogue $version" || fail "pql-catalogue --version"
 desktop-file-validate "$share/applications/pathquill.desktop" || fail "the desktop entry is not valid"
 
 # PQL.TXT in any letter case is a catalogue, and still text; other text is not.

@@ -1,0 +1,127 @@
+#include "check.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+
+namespace pql {
+
+namespace {
+
+bool isModel(const QString &record) { return record.contains(u'.'); }
+
+// The letters of a numbered name: "Crate02" gives "crate"; a name that does
+// not end in digits gives nothing.
+QString numberedStem(QStringView name)
+{
+    qsizetype end = name.size();
+    while (end > 0 && name[end - 1].isDigit())
+        --end;
+    if (end == name.size() || end == 0)
+        return {};
+    return name.left(end).toString().toCaseFolded();
+}
+
+QString modelStem(const QString &name) { return numberedStem(QStringView(name).left(name.lastIndexOf(u'.'))); }
+
+} // namespace
+
+QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> &notes)
+{
+    QList<Warning> warnings;
+    const qsizetype n = records.size();
+    const auto at = [&](qsizetype i) { return i >= 0 && i < n ? records.at(i) : QString(); };
+
+    // Directory names, and the first folder of each directory path.
+    QSet<QString> folders;
+    for (const QString &record : records) {
+        if (!isModel(record) && !record.isEmpty()) {
+            folders.insert(record.toCaseFolded());
+            folders.insert(record.section(u'\\', 0, 0).toCaseFolded());
+        }
+    }
+
+    qsizetype leading = 0;
+    while (leading < n && isModel(records.at(leading)))
+        ++leading;
+    if (leading > 0)
+        warnings.append({0, QStringLiteral("the first %1 record(s) are models before any "
+                                           "directory, so their paths are models\\\\NAME")
+                                .arg(leading)});
+
+    QHash<std::pair<QString, QString>, qsizetype> seen;
+    QString directory;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QString &record = records.at(i);
+        if (!isModel(record)) {
+            directory = record;
+            const QString stem = numberedStem(record);
+            for (const QString &beside : {at(i - 1), at(i + 1)}) {
+                if (!stem.isEmpty() && isModel(beside) && modelStem(beside) == stem) {
+                    warnings.append({i, QStringLiteral("\"%1\" is read as a directory, but it "
+                                                       "looks like a model file name beside "
+                                                       "\"%2\"; a model name needs a period")
+                                            .arg(record, beside)});
+                    break;
+                }
+            }
+            continue;
+        }
+
+        // props.old beside the directory props, or props\old.v2: a folder
+        // whose name holds a period, read as a model with the models after it
+        // in the directory before it.
+        const QString before = record.left(record.indexOf(u'.'));
+        if (record.contains(u'\\') || folders.contains(before.toCaseFolded())) {
+            warnings.append({i, QStringLiteral("\"%1\" is read as a model, but it looks like "
+                                               "a directory; a directory name must not hold a "
+                                               "period")
+                                    .arg(record)});
+        }
+
+        const std::pair key{directory, record};
+        if (const auto first = seen.constFind(key); first != seen.cend())
+            warnings.append({i, QStringLiteral("\"%1\" in directory \"%2\" is listed already, "
+                                               "at record %3")
+                                    .arg(record, directory)
+                                    .arg(*first + 1)});
+        else
+            seen.insert(key, i);
+    }
+
+    for (const RecordNote &note : notes) {
+        warnings.append({note.record, note.kind == RecordNote::UnclosedQuote
+                                          ? QStringLiteral("its opening double quote is not "
+                                                           "closed on its line, so the record "
+                                                           "runs to the end of the line")
+                                          : QStringLiteral("blanks around it are removed when "
+                                                           "it is read")});
+    }
+    std::stable_sort(warnings.begin(), warnings.end(),
+                     [](const Warning &a, const Warning &b) { return a.record < b.record; });
+    return warnings;
+}
+
+QString describeLineEnds(QStringView text)
+{
+    qsizetype crlf = 0, lf = 0, cr = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            ++crlf;
+            ++i;
+        } else if (text[i] == u'\n') {
+            ++lf;
+        } else if (text[i] == u'\r') {
+            ++cr;
+        }
+    }
+    QStringList parts;
+    for (const auto &[count, name] : {std::pair{crlf, "CRLF"}, {lf, "LF"}, {cr, "CR"}}) {
+        if (count > 0)
+            parts.append(QStringLiteral("%1 %2").arg(count).arg(QLatin1StringView(name)));
+    }
+    return parts.isEmpty() ? QStringLiteral("none") : parts.join(QStringLiteral(", "));
+}
+
+} // namespace pql

@@ -1,0 +1,31 @@
+// Likely mistakes in a catalogue that Pathquill loads without complaint.
+#pragma once
+
+#include "catalogue_file.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace pql {
+
+struct Warning {
+    qsizetype record; // 0-based
+    QString text;
+};
+
+// The warnings for `records` as read, in record order:
+//  - a directory record that looks like the model names beside it without
+//    their extension (crate02 between crate01.mod and crate03.mod);
+//  - a model record that looks like a folder: it holds a backslash, or what
+//    comes before its period names a directory of the catalogue (props.old
+//    beside props);
+//  - models before any directory record;
+//  - a directory and name pair listed before;
+//  - a quote without its closing quote, and blanks that reading removed
+//    (from `notes`).
+QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> &notes);
+
+// How the lines of `text` end, for example "249 CRLF" or "3 CRLF, 1 LF".
+QString describeLineEnds(QStringView text);
+
+} // namespace pql

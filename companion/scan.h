@@ -1,0 +1,50 @@
+// Writing a catalogue from a models folder on disk.
+#pragma once
+
+#include "model_table.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace pql {
+
+// An entry of the tree that the catalogue cannot hold, and why.
+struct Omission {
+    QString path;   // as found on disk, native separators, control characters
+                    // and bytes that are no UTF-8 written as \xNN
+    QString reason;
+};
+
+struct Scan {
+    ModelTable models;          // what the catalogue holds, in catalogue order
+    QList<Omission> omissions;  // what it leaves out, in the order met
+    QStringList records;        // the catalogue's records, quoted as written
+};
+
+// Walks the tree below `modelsFolder` and lists every regular file whose
+// name holds a period, with its folder's path relative to `modelsFolder`
+// joined by backslashes (the empty path for files directly in it).
+//
+// Order: files directly in the folder first, then each folder's files in
+// name order followed by its subfolders in name order, depth first. Names
+// are compared character by character by their UTF-16 codes, so the order
+// is the same on every machine and in every locale.
+//
+// Symbolic links are followed, to files and to folders alike, and listed
+// under the link's own name; a link that leads nowhere, and one that leads
+// back into a folder being walked (a loop), is left out.
+//
+// Each folder with files to list adds one directory record, then one record
+// per file. A record holding a comma or blanks at either end is quoted.
+// What the format cannot hold is left out with a reason: a folder whose
+// path holds a period (with everything below it), a file name without one,
+// a name with a line break or a backslash, a record that would start with a
+// quote or would need quotes while holding one, a name that is not valid
+// UTF-8, a folder that cannot be read, and anything not a regular file.
+Scan scanModelsFolder(const QString &modelsFolder);
+
+// The catalogue text of `records`: UTF-8, each record on a line of its own
+// ending in CRLF.
+QByteArray catalogueText(const QStringList &records);
+
+} // namespace pql

@@ -1,0 +1,203 @@
+// pql-catalogue, the real program: a scanned tree reads back into exactly
+// its model table, whatever the names; exit statuses; atomic writing.
+
+#include "catalogue_file.h"
+#include "catalogue_fixture.h"
+#include "model_table.h"
+
+#include <QProcess>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+using namespace pql;
+
+namespace {
+
+struct Run {
+    int status;
+    QByteArray out, err;
+};
+
+Run run(const QStringList &args, const QString &folder)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(PQL_CATALOGUE), args);
+    process.waitForFinished(30000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+void touch(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+}
+
+} // namespace
+
+class TestCompanion : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void scanReadsBackAsTheTree();
+    void scanStatuses_data();
+    void scanStatuses();
+    void checkAndPaths_data();
+    void checkAndPaths();
+};
+
+void TestCompanion::scanReadsBackAsTheTree()
+{
+    CatalogueFolder top;
+    const QString m = top.filePath(QStringLiteral("models"));
+    const QString deep = QStringLiteral("a/b/c/d/e/f/g/h");
+    const QStringList files{
+        "root.mod", " blank ends.mod\t", "comma,name.mod", "quote\"inside.mod", "props/crate01.mod",
+        "props/Crate02.MOD", "a,b/x.y", "für/öl.mod", deep + "/deep.mod", "q\"x /below/b.mod",
+        // left out
+        "q\"x /t.mod", "props.old/lost.mod", "noperiod", "\"quoted.mod", "both,\".mod",
+        "line\nbreak.mod", "back\\slash.mod", "\"start/x.mod"};
+    for (const QString &file : files)
+        touch(m + u'/' + file);
+    QDir().mkpath(m + QStringLiteral("/empty/emptier"));
+    // In catalogue order: names ordered by their UTF-16 codes, files first.
+    const ModelTable expected{{" blank ends.mod\t", ""}, {"comma,name.mod", ""},
+                              {"quote\"inside.mod", ""}, {"root.mod", ""},
+                              {"deep.mod", "a\\b\\c\\d\\e\\f\\g\\h"}, {"x.y", "a,b"},
+                              {"öl.mod", "für"}, {"Crate02.MOD", "props"},
+                              {"crate01.mod", "props"}, {"b.mod", "q\"x \\below"}};
+    QStringList leftOut{"props.old", "noperiod", "\"quoted.mod", "both,\".mod", "line\\x0abreak.mod",
+                        "back\\slash.mod", "\"start", "q\"x "};
+#ifdef Q_OS_UNIX
+    // A name that is not UTF-8, and a link loop.
+    const QByteArray badName = QFile::encodeName(m) + "/bad\xff.mod";
+    ::close(::open(badName.constData(), O_CREAT | O_WRONLY, 0644));
+    QVERIFY(QFile::link(m, m + QStringLiteral("/props/loop")));
+    leftOut << "bad\\xff.mod" << "props/loop";
+#endif
+
+    const Run scan = run({"scan", "models"}, top.path());
+    QCOMPARE(scan.status, 1);
+    bool overflow = false;
+    const QStringList records = splitRecords(decodeCatalogue(scan.out), maxRecords, &overflow);
+    QCOMPARE(findDirs(records, records.size()), expected);
+    QVERIFY(scan.out.endsWith("\r\n") && !scan.out.startsWith("\xEF\xBB\xBF"));
+
+    // Every entry left out is reported once, on a line of its own.
+    const QList<QByteArray> lines = scan.err.trimmed().split('\n');
+    QCOMPARE(lines.size(), leftOut.size());
+    for (const QString &name : leftOut) {
+        const QByteArray prefix = "pql-catalogue: left out models/" + name.toUtf8() + ":";
+        QVERIFY2(std::count_if(lines.begin(), lines.end(),
+                               [&](const QByteArray &line) { return line.startsWith(prefix); }) == 1,
+                 prefix + "\n" + scan.err);
+    }
+}
+
+void TestCompanion::scanStatuses_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("existing"); // PQL.TXT before, or null for none
+    QTest::addColumn<int>("files");           // models in the tree
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("after");    // PQL.TXT after: "scan" for the catalogue
+    QTest::addColumn<QString>("message");
+
+    const QByteArray old("old catalogue\r\n");
+    QTest::newRow("new file") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 3 << 0 << QByteArray("scan") << "";
+    QTest::newRow("existing file kept") << QStringList{"scan", "models", "-o", "PQL.TXT"} << old << 3 << 3 << old << "--force";
+    QTest::newRow("existing file replaced") << QStringList{"scan", "-o", "PQL.TXT", "--force", "models"} << old << 3 << 0 << QByteArray("scan") << "";
+    QTest::newRow("5002 records: nothing written") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 5001 << 3 << QByteArray() << "more than the 5001";
+    QTest::newRow("5001 records") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 5000 << 0 << QByteArray("scan") << "";
+    QTest::newRow("into a missing folder") << QStringList{"scan", "models", "-o", "gone/PQL.TXT"} << QByteArray() << 3 << 3 << QByteArray() << "nothing written";
+    QTest::newRow("no such tree") << QStringList{"scan", "nothing", "-o", "PQL.TXT"} << QByteArray() << 3 << 3 << QByteArray() << "not a folder";
+    QTest::newRow("no command") << QStringList{} << QByteArray() << 3 << 2 << QByteArray() << "no command";
+    QTest::newRow("scan option with check") << QStringList{"check", "--force"} << QByteArray() << 3 << 2 << QByteArray() << "scan only";
+    QTest::newRow("unknown option") << QStringList{"scan", "--frob", "models"} << QByteArray() << 3 << 2 << QByteArray() << "frob";
+}
+
+void TestCompanion::scanStatuses()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, existing);
+    QFETCH(int, files);
+    QFETCH(int, status);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, message);
+    CatalogueFolder top;
+    touch(top.filePath("models/d/readme")); // left out, silenced below
+    for (int i = 0; i < files; ++i)
+        touch(top.filePath(QStringLiteral("models/d/m%1.mod").arg(i)));
+    if (!existing.isNull())
+        QVERIFY(top.write(existing));
+
+    const Run result = run(args, top.path());
+    QCOMPARE(result.status, status == 0 ? 1 : status); // readme was left out
+    QVERIFY2(QString::fromUtf8(result.err).contains(message), result.err);
+    if (status == 0)
+        QCOMPARE(run(args + QStringList{"--skip-unwritable", "--force"}, top.path()).status, 0);
+
+    QFile catalogue(top.filePath("PQL.TXT"));
+    if (after == "scan") {
+        QVERIFY(catalogue.open(QIODevice::ReadOnly));
+        QCOMPARE(catalogue.readAll(), run({"scan", "models"}, top.path()).out);
+    } else if (after.isNull()) {
+        QVERIFY(!catalogue.exists());
+    } else {
+        QVERIFY(catalogue.open(QIODevice::ReadOnly));
+        QCOMPARE(catalogue.readAll(), after);
+    }
+    // No temporary file is left behind, whatever happened.
+    QCOMPARE(QDir(top.path()).entryList(QDir::Files), catalogue.exists() ? QStringList{"PQL.TXT"} : QStringList{});
+}
+
+void TestCompanion::checkAndPaths_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("catalogue");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("output"); // standard output holds this
+    QTest::addColumn<QString>("message");   // standard error holds this
+
+    const QByteArray good("a.mod\r\nprops\r\n\"x,y.mod\"\nCrate02.MOD\r\n");
+    QTest::newRow("paths") << QStringList{"paths"} << good << 0
+                           << QByteArray("models\\\\a.mod\nmodels\\props\\x,y.mod\nmodels\\props\\Crate02.MOD\n") << "";
+    QTest::newRow("paths of a file") << QStringList{"paths", "PQL.TXT"} << QByteArray("d\n\xe9.mod\n") << 0
+                                     << QByteArray("models\\d\\\xc3\xa9.mod\n") << "";
+    QTest::newRow("check") << QStringList{"check", "."} << good << 0
+                           << QByteArray("Line ends: 3 CRLF, 1 LF\nRecords: 4 (1 directories, 3 models)\n"
+                                         "record 1: the first 1 record(s)") << "";
+    QTest::newRow("check, Windows-1252") << QStringList{"check"} << QByteArray("d\n\xe9.mod\n") << 0
+                                         << QByteArray("Encoding: Windows-1252") << "";
+    QTest::newRow("check, refused") << QStringList{"check"} << QByteArray("") << 1 << QByteArray() << "is empty";
+    QTest::newRow("paths, refused") << QStringList{"paths"} << QByteArray("props\n") << 1 << QByteArray() << "no model";
+    QTest::newRow("check, missing") << QStringList{"check"} << QByteArray() << 1 << QByteArray() << "was not found";
+}
+
+void TestCompanion::checkAndPaths()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, catalogue);
+    QFETCH(int, status);
+    QFETCH(QByteArray, output);
+    QFETCH(QString, message);
+    CatalogueFolder folder;
+    if (!catalogue.isNull())
+        QVERIFY(folder.write(catalogue, QStringLiteral("pql.txt")));
+    if (args.contains("PQL.TXT"))
+        QVERIFY(QFile::rename(folder.filePath("pql.txt"), folder.filePath("PQL.TXT")));
+    const Run result = run(args, folder.path());
+    QCOMPARE(result.status, status);
+    QVERIFY2(result.out.contains(output), result.out);
+    QVERIFY2(QString::fromUtf8(result.err).contains(message), result.err);
+}
+
+QTEST_GUILESS_MAIN(TestCompanion)
+#include "tst_companion.moc"
