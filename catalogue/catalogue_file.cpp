@@ -6,11 +6,15 @@
 #include <QLocale>
 #include <QStringDecoder>
 
-#ifdef Q_OS_UNIX
+#if defined(Q_OS_UNIX)
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
 #endif
 
 namespace pql {
@@ -20,24 +24,48 @@ QString locateCatalogue(const QString &directory, bool *ambiguous)
     if (ambiguous)
         *ambiguous = false;
     const QDir dir(directory);
-    const QString exact = dir.absoluteFilePath(QString::fromLatin1(catalogueFileName));
-    const QFileInfo exactInfo(exact);
-    // A dangling link counts as present: it is refused by its own name rather
-    // than silently replaced by a look-alike file.
-    if (exactInfo.exists() || exactInfo.isSymLink())
-        return exact;
-
-    // QDir's name filters ignore case unless told otherwise.
-    const QStringList alike = dir.entryList({QString::fromLatin1(catalogueFileName)},
+    const QString name = QString::fromLatin1(catalogueFileName);
+    // The entries named PQL.TXT in any letter case, by their names on disk:
+    // on a file system that ignores case, that is how the catalogue is
+    // really called. QDir's name filters ignore case unless told otherwise;
+    // a dangling link or a folder is listed too, so that it is refused by
+    // its own name rather than silently passed over.
+    const QStringList alike = dir.entryList({name},
                                             QDir::AllEntries | QDir::Hidden | QDir::System
                                                 | QDir::NoDotAndDotDot,
                                             QDir::Name);
+    if (alike.contains(name))
+        return dir.absoluteFilePath(name);
     if (alike.size() == 1)
         return dir.absoluteFilePath(alike.front());
     if (alike.size() > 1 && ambiguous)
         *ambiguous = true;
-    return exact;
+    return dir.absoluteFilePath(name);
 }
+
+namespace {
+
+// Windows-1252: Latin-1 but for 0x80-0x9F, where it has typographic marks
+// and a few letters. Its five undefined bytes become the C1 controls of the
+// same value. Decoded here rather than by a codec, whose presence depends
+// on how Qt was built (without ICU there is none).
+QString decodeWindows1252(QByteArrayView bytes)
+{
+    static constexpr char16_t high[32] = {
+        u'\u20AC', u'\u0081', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
+        u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\u008D', u'\u017D', u'\u008F',
+        u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
+        u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178'};
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char b : bytes) {
+        const auto u = uchar(b);
+        *out++ = QChar(u >= 0x80 && u < 0xA0 ? high[u - 0x80] : char16_t(u));
+    }
+    return text;
+}
+
+} // namespace
 
 QString decodeCatalogue(const QByteArray &bytes, QString *encoding)
 {
@@ -64,9 +92,8 @@ QString decodeCatalogue(const QByteArray &bytes, QString *encoding)
     QByteArrayView body(bytes);
     if (marked)
         body = body.sliced(3);
-    QStringDecoder windows1252("windows-1252");
     named("Windows-1252");
-    return windows1252.decode(body);
+    return decodeWindows1252(body);
 }
 
 namespace {
@@ -214,6 +241,38 @@ bool openRegularFile(const QString &path, QFile *file, CatalogueResult *result)
     }
     if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
+        return refuse(result, CatalogueStatus::Unreadable, file->errorString());
+    }
+#elif defined(Q_OS_WIN)
+    if (info.isDir())
+        return refuse(result, CatalogueStatus::NotRegularFile, QStringLiteral("a folder"));
+    // Opened by hand to ask what was opened: a path can lead to a device or
+    // a pipe, which GetFileType tells from a file on disk.
+    const HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t *>(
+                                            QDir::toNativeSeparators(path).utf16()),
+                                        GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        return refuse(result,
+                      error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                          ? CatalogueStatus::Missing
+                          : CatalogueStatus::Unreadable,
+                      qt_error_string(int(error)));
+    }
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        ::CloseHandle(handle);
+        return refuse(result, CatalogueStatus::NotRegularFile,
+                      QStringLiteral("not a regular file"));
+    }
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        ::CloseHandle(handle);
+        return refuse(result, CatalogueStatus::Unreadable, QStringLiteral("cannot open it"));
+    }
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::_close(fd);
         return refuse(result, CatalogueStatus::Unreadable, file->errorString());
     }
 #else

@@ -17,6 +17,11 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 
 // Exit statuses, as the manual page gives them.
@@ -167,6 +172,10 @@ int paths(const QString &target)
 
 int main(int argc, char *argv[])
 {
+#ifdef Q_OS_WIN
+    // Catalogues and paths go out byte for byte: no LF becomes CR LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pql-catalogue"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PQL_VERSION));

@@ -11,8 +11,10 @@
 #include <QLabel>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace pql;
 
@@ -21,7 +23,7 @@ Q_DECLARE_METATYPE(pql::CatalogueStatus)
 namespace {
 
 // Special entries in place of a regular file.
-enum class Entry { File, None, Folder, Fifo, Device, DanglingLink };
+enum class Entry { File, None, Folder, Fifo, Device, DanglingLink, OtherCase };
 
 QByteArray repeated(const QByteArray &unit, qsizetype times)
 {
@@ -62,9 +64,13 @@ void TestBadInput::outcome_data()
 
     row("missing", Entry::None, {}, S::Missing, {}, "was not found");
     row("folder", Entry::Folder, {}, S::NotRegularFile, {}, "is a folder");
+#ifdef Q_OS_UNIX
     row("named pipe", Entry::Fifo, {}, S::NotRegularFile, {}, "named pipe");
     row("device", Entry::Device, {}, S::NotRegularFile, {}, "device");
     row("dangling link", Entry::DanglingLink, {}, S::Missing, {}, "does not exist");
+#endif
+    // Named by its name on disk, on file systems that ignore case too.
+    row("named in another case", Entry::OtherCase, "d\na.mod\n", S::Ok, {"d", "a.mod"}, "");
     row("empty", Entry::File, "", S::NoRecords, {}, "is empty");
     row("only a byte-order mark", Entry::File, "\xEF\xBB\xBF", S::NoRecords, {}, "is empty");
     row("only blank lines", Entry::File, "\r\n\r\n\n", S::Ok, {"", "", ""}, "no model");
@@ -118,8 +124,12 @@ void TestBadInput::outcome()
     QFETCH(QString, refusal);
 
     CatalogueFolder folder;
-    const QString file = folder.filePath(QStringLiteral("PQL.TXT"));
+    const QString file = folder.filePath(Entry(entry) == Entry::OtherCase ? QStringLiteral("pql.Txt")
+                                                                       : QStringLiteral("PQL.TXT"));
     switch (Entry(entry)) {
+    case Entry::OtherCase:
+        QVERIFY(folder.write(bytes, QStringLiteral("pql.Txt")));
+        break;
     case Entry::File:
         QVERIFY(folder.write(bytes));
         break;
@@ -128,6 +138,7 @@ void TestBadInput::outcome()
     case Entry::Folder:
         QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("PQL.TXT")));
         break;
+#ifdef Q_OS_UNIX
     case Entry::Fifo:
         QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
         break;
@@ -137,6 +148,9 @@ void TestBadInput::outcome()
     case Entry::DanglingLink:
         QVERIFY(QFile::link(folder.filePath(QStringLiteral("gone")), file));
         break;
+#endif
+    default:
+        QFAIL("this kind of entry cannot be made here");
     }
 
     const CatalogueResult result = readCatalogue(folder.path());

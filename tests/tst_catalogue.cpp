@@ -158,6 +158,8 @@ void TestCatalogue::severalLookAlikesAreAmbiguous()
     CatalogueFolder folder;
     QVERIFY(folder.write("a.mod", QStringLiteral("pql.txt")));
     QVERIFY(folder.write("b.mod", QStringLiteral("Pql.Txt")));
+    if (QDir(folder.path()).entryList(QDir::Files).size() < 2)
+        QSKIP("this file system ignores case: there is one file, named as first written");
     QCOMPARE(int(readCatalogue(folder.path()).status), int(CatalogueStatus::Ambiguous));
 }
 
