@@ -4,7 +4,8 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps build run bench package package-check test test-default test-asan fuzz-build fuzz clean
+.PHONY: all deps build run bench package package-check package-windows test test-default \
+	test-asan test-windows fuzz-build fuzz clean
 
 all: build
 
@@ -61,11 +62,26 @@ package: deps build/default/CMakeCache.txt
 package-check: package
 	xvfb-run -a tests/package.sh build/default/pathquill_$(version)_*.deb $(version)
 
-# Every test: the normal build, the sanitizer build, a short fuzz run, and
-# the Debian package.
+# Windows: PQL.exe and pql-catalogue.exe cross-built with MinGW-w64 against
+# a Qt built from Debian's own source (once per machine, some minutes: see
+# scripts/build-windows-qt.sh), then build/windows/pathquill-<version>-win64.zip,
+# also unpacked in build/windows/unpacked for the tests.
+package-windows: deps
+	PQL_WINDOWS_QT=$$(scripts/build-windows-qt.sh) && export PQL_WINDOWS_QT && \
+		cmake --preset windows && cmake --build --preset windows -j $(JOBS)
+	cd build/windows && cpack && rm -rf unpacked && mkdir unpacked && \
+		cd unpacked && unzip -q ../pathquill-*-win64.zip
+
+# The Windows build's tests, under Wine.
+test-windows: package-windows
+	ctest --preset windows
+
+# Every test: the normal build, the sanitizer build, a short fuzz run, the
+# Debian package, and the Windows build under Wine.
 test: test-default test-asan
 	$(MAKE) fuzz FUZZ_SECONDS=30
 	$(MAKE) package-check
+	$(MAKE) test-windows
 
 clean:
 	rm -rf build

@@ -9,6 +9,8 @@ sway wtype wl-clipboard grim qt6-wayland
 desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin
 at-spi2-core python3-pyatspi dbus-x11
 clang-14 libclang-rt-14-dev binutils-mingw-w64-x86-64
+g++-mingw-w64-x86-64-posix mingw-w64-tools ninja-build qt6-base-dev-tools
+wine wine64 imagemagick icoutils zip unzip
 dpkg-dev file lintian man-db bsdextrautils"
 
 missing=""

@@ -1,7 +1,9 @@
 #!/bin/bash
 # Compiles the Windows version record with the MinGW resource compiler, reads
-# it back out of the compiled resource and checks every field.
-# Usage: version_record.sh PQL.rc
+# it back out of the compiled resource and checks every field; given PQL.exe
+# as well, checks that it carries the same record, the icon in 16 and 32
+# pixels, and runs without a console window.
+# Usage: version_record.sh PQL.rc [PQL.exe]
 set -eu
 rc=$1
 out=$(mktemp -d)
@@ -37,4 +39,25 @@ if [ "$values" != 6 ]; then
     failed=1
 fi
 [ "$(grep -c '^1 VERSIONINFO' "$out/back.rc")" = 1 ] || { echo "not exactly one version record"; failed=1; }
+
+if [ $# -ge 2 ]; then
+    exe=$2
+    x86_64-w64-mingw32-objdump -p "$exe" | grep -q 'Subsystem.*(Windows GUI)' \
+        || { echo "$exe would open a console window"; failed=1; }
+    # The record's strings, each key followed by its value (after padding).
+    wrestool -x --raw --type=16 "$exe" | iconv -c -f UTF-16LE -t UTF-8 | tr '\0' '\n' \
+        | grep -v '^$' >"$out/exe.txt"
+    for pair in ProductName=PQL FileVersion=1.00 ProductVersion=1.00 InternalName=PQL \
+                OriginalFilename=PQL.exe; do
+        [ "$(grep -A1 "${pair%%=*}\$" "$out/exe.txt" | sed -n 2p)" = "${pair#*=}" ] \
+            || { echo "$exe lacks $pair"; failed=1; }
+    done
+    # The numbers after the fixed part's signature: file and product version 1.0.0.0.
+    numbers=$(wrestool -x --raw --type=16 "$exe" | od -A n -t x4 -v | tr -s ' \n' ' ' \
+              | sed -n 's/.*feef04bd [0-9a-f]* \([0-9a-f]* [0-9a-f]* [0-9a-f]* [0-9a-f]*\).*/\1/p')
+    [ "$numbers" = "00010000 00000000 00010000 00000000" ] || { echo "version numbers: $numbers"; failed=1; }
+    wrestool -x --type=14 "$exe" >"$out/icon.ico"
+    [ "$(icotool -l "$out/icon.ico" | sed 's/.*--width=\([0-9]*\) --height=\([0-9]*\).*/\1x\2/' | sort -n | tr '\n' ' ')" = "16x16 32x32 " ] \
+        || { echo "$exe lacks its 16 and 32 pixel icon"; failed=1; }
+fi
 exit $failed

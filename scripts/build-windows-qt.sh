@@ -1,0 +1,98 @@
+#!/bin/sh
+# Builds the small Qt that PQL.exe links against: Debian's own qt6-base
+# source package, of the same version as the Qt installed here, cross-built
+# with MinGW-w64 (posix threads) for 64-bit Windows. Only QtCore, QtGui,
+# QtWidgets, QtTest and the Windows platform plugin are built; zlib, PCRE2,
+# FreeType, HarfBuzz and libpng are Qt's bundled copies.
+#
+# The result is kept in ~/.cache/pathquill (or $XDG_CACHE_HOME/pathquill),
+# under a name made of the Qt version and a digest of the options below and
+# of the toolchain file, so a machine builds each combination once. Prints
+# the install prefix on standard output, and what it does on standard error.
+set -eu
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+toolchain=$top/cmake/mingw-w64-x86_64.cmake
+version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
+
+# The configure line, apart from the source, build and install folders.
+options="-G Ninja
+-DCMAKE_TOOLCHAIN_FILE=$toolchain
+-DCMAKE_BUILD_TYPE=Release
+-DBUILD_SHARED_LIBS=ON
+-DQT_BUILD_EXAMPLES=OFF
+-DQT_BUILD_TESTS=OFF
+-DQT_HOST_PATH=/usr
+-DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+-DINPUT_opengl=no
+-DFEATURE_opengl=OFF
+-DFEATURE_vulkan=OFF
+-DFEATURE_dbus=OFF
+-DFEATURE_icu=OFF
+-DFEATURE_network=OFF
+-DFEATURE_sql=OFF
+-DFEATURE_printsupport=OFF
+-DFEATURE_concurrent=OFF
+-DFEATURE_xml=OFF
+-DFEATURE_jpeg=OFF
+-DFEATURE_gif=OFF
+-DFEATURE_system_zlib=OFF
+-DFEATURE_system_pcre2=OFF
+-DFEATURE_system_freetype=OFF
+-DFEATURE_system_harfbuzz=OFF
+-DFEATURE_system_png=OFF
+-DFEATURE_tabletevent=OFF
+-DFEATURE_direct2d=OFF
+-DFEATURE_directwrite3=OFF"
+
+key=$( (printf '%s\n%s\n' "$version" "$options"; cat "$toolchain") | sha256sum | cut -c1-12)
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/pathquill
+prefix=$cache/qt-$version-win64-$key
+mkdir -p "$cache"
+
+# One build at a time per machine; a second caller waits and then finds it.
+exec 9>"$cache/qt-build.lock"
+flock 9
+if [ -f "$prefix/.complete" ]; then
+    echo "$prefix"
+    exit 0
+fi
+
+work=$cache/work-$key
+rm -rf "$work" "$prefix"
+mkdir -p "$work/apt/lists/partial" "$work/apt/archives/partial"
+
+# The source package comes from the same archive as the installed packages,
+# through a private apt configuration: the machine's own is left as it is.
+uri=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
+[ -n "$uri" ] || uri=$(sed -n 's/^deb \(\[[^]]*\] \)\?\(http[^ ]*\) .*/\2/p' /etc/apt/sources.list | head -n 1)
+[ -n "$uri" ] || uri=http://deb.debian.org/debian
+suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+cat >"$work/apt/sources.list" <<EOF
+deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri $suite main
+deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri $suite-updates main
+EOF
+apt_private() {
+    apt-get -q -o Dir::Etc::SourceList="$work/apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent \
+        -o Dir::State::Lists="$work/apt/lists" -o Dir::Cache="$work/apt" \
+        -o Debug::NoLocking=1 -o APT::Sandbox::User="$(id -un)" "$@"
+}
+echo "Fetching the source of qt6-base $version" >&2
+apt_private update >/dev/null
+(cd "$work" && apt_private source "qt6-base=$version" >/dev/null 2>"$work/source.log") \
+    || { cat "$work/source.log" >&2; exit 1; }
+source=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
+
+echo "Configuring Qt for Windows in $work/build" >&2
+# shellcheck disable=SC2086
+cmake -S "$source" -B "$work/build" -DCMAKE_INSTALL_PREFIX="$prefix" $options >"$work/configure.log" 2>&1 \
+    || { tail -n 40 "$work/configure.log" >&2; exit 1; }
+echo "Building Qt for Windows (some minutes; the log is $work/build.log)" >&2
+nice -n 19 cmake --build "$work/build" --parallel "$(nproc)" >"$work/build.log" 2>&1 \
+    || { tail -n 40 "$work/build.log" >&2; exit 1; }
+cmake --install "$work/build" >/dev/null
+printf 'cmake -S qt6-base-%s -B build -DCMAKE_INSTALL_PREFIX=%s\n%s\n' "$version" "$prefix" "$options" \
+    >"$prefix/configure-line.txt"
+touch "$prefix/.complete"
+rm -rf "$work"
+echo "$prefix"

@@ -1,0 +1,11 @@
+#!/bin/sh
+# Runs a QtTest program built for Windows under Wine and prints its log.
+# Without a console of its own a QtTest program writes its log to the
+# debugger, so the log goes to a file, shown once the program has ended.
+# Usage: wine-test.sh TEST.exe [ARGUMENTS...]
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+wine "$@" -o "$(winepath -w "$log" 2>/dev/null)",txt
+status=$?
+cat "$log"
+exit $status
