@@ -40,7 +40,7 @@ if [ "$values" != 6 ]; then
 fi
 [ "$(grep -c '^1 VERSIONINFO' "$out/back.rc")" = 1 ] || { echo "not exactly one version record"; failed=1; }
 
-if [ $# -ge 2 ]; then
+if [ -n "${2:-}" ]; then
     exe=$2
     x86_64-w64-mingw32-objdump -p "$exe" | grep -q 'Subsystem.*(Windows GUI)' \
         || { echo "$exe would open a console window"; failed=1; }
