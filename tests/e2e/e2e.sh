@@ -316,6 +316,17 @@ if [ "$mode" = x11 ] && [ -z "$wine" ]; then
     end
 fi
 
+if [ "$mode" = x11 ] && [ -z "$wine" ]; then
+    begin "no display at all: one line on standard error, status 1, no abort"
+    write_catalogue
+    (cd "$WORK" && exec env -u DISPLAY -u WAYLAND_DISPLAY "$PQL" >"$LOGS/stdout" 2>"$LOGS/stderr")
+    status=$?
+    [ "$status" = 1 ] || fail "exit status $status, expected 1"
+    [ "$(wc -l <"$LOGS/stderr")" = 1 ] && grep -q '^PQL: no X server or Wayland compositor' "$LOGS/stderr" \
+        || fail "standard error: $(cat "$LOGS/stderr")"
+    end
+fi
+
 begin "Ctrl+X in the search box ends the program with status 0"
 write_catalogue
 if start; then
