@@ -45,7 +45,9 @@ options="-G Ninja
 -DFEATURE_direct2d=OFF
 -DFEATURE_directwrite3=OFF"
 
-key=$( (printf '%s\n%s\n' "$version" "$options"; cat "$toolchain") | sha256sum | cut -c1-12)
+# The options as the repository has them, wherever it is checked out.
+recorded=$(printf '%s\n' "$options" | sed "s|$top/||")
+key=$( (printf '%s\n%s\n' "$version" "$recorded"; cat "$toolchain") | sha256sum | cut -c1-12)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/pathquill
 prefix=$cache/qt-$version-win64-$key
 mkdir -p "$cache"
@@ -91,7 +93,7 @@ echo "Building Qt for Windows (some minutes; the log is $work/build.log)" >&2
 nice -n 19 cmake --build "$work/build" --parallel "$(nproc)" >"$work/build.log" 2>&1 \
     || { tail -n 40 "$work/build.log" >&2; exit 1; }
 cmake --install "$work/build" >/dev/null
-printf 'cmake -S qt6-base-%s -B build -DCMAKE_INSTALL_PREFIX=%s\n%s\n' "$version" "$prefix" "$options" \
+printf 'cmake -S qt6-base-%s -B build -DCMAKE_INSTALL_PREFIX=PREFIX\n%s\n' "$version" "$recorded" \
     >"$prefix/configure-line.txt"
 touch "$prefix/.complete"
 rm -rf "$work"
