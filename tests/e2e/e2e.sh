@@ -30,6 +30,8 @@ cleanup() {
         kill "$p" 2>/dev/null
     done
     wait 2>/dev/null
+    # Wine's server for the prefix ends by itself once its programs have.
+    [ -n "$wine" ] && wineserver -w 2>/dev/null
     rm -rf "$TOP"
 }
 trap cleanup EXIT
