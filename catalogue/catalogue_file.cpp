@@ -313,7 +313,7 @@ bool readAtMostLimit(QFile *file, QByteArray *bytes, CatalogueResult *result)
 
 } // namespace
 
-CatalogueResult readCatalogue(const QString &directory)
+CatalogueResult readCatalogue(const QString &directory, QString *text, QList<RecordNote> *notes)
 {
     bool ambiguous = false;
     const QString path = locateCatalogue(directory, &ambiguous);
@@ -323,7 +323,7 @@ CatalogueResult readCatalogue(const QString &directory)
         result.status = CatalogueStatus::Ambiguous;
         return result;
     }
-    return readCatalogueFile(path);
+    return readCatalogueFile(path, text, notes);
 }
 
 CatalogueResult readCatalogueFile(const QString &path, QString *keptText, QList<RecordNote> *notes)

@@ -72,10 +72,12 @@ QStringList splitRecords(QStringView text, int limit = maxRecords, bool *overflo
 // Reads the catalogue of `directory`: locates, checks, reads, decodes and
 // splits it. Never blocks on special files and never reads more than
 // maxCatalogueBytes. NoModels is left to the caller, which builds the table.
-CatalogueResult readCatalogue(const QString &directory);
+// `text` and `notes`, when given, receive the decoded text and the record
+// notes.
+CatalogueResult readCatalogue(const QString &directory, QString *text = nullptr,
+                              QList<RecordNote> *notes = nullptr);
 
-// The same for the catalogue file at `path`, whatever its name. `text` and
-// `notes`, when given, receive the decoded text and the record notes.
+// The same for the catalogue file at `path`, whatever its name.
 CatalogueResult readCatalogueFile(const QString &path, QString *text = nullptr,
                                   QList<RecordNote> *notes = nullptr);
 

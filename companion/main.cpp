@@ -53,18 +53,8 @@ pql::CatalogueResult load(const QString &target, QString *text = nullptr,
                           QList<pql::RecordNote> *notes = nullptr)
 {
     const QString where = target.isEmpty() ? QDir::currentPath() : target;
-    QString path = where;
-    if (QFileInfo(where).isDir()) {
-        bool ambiguous = false;
-        path = pql::locateCatalogue(where, &ambiguous);
-        if (ambiguous) {
-            pql::CatalogueResult result;
-            result.status = pql::CatalogueStatus::Ambiguous;
-            result.path = QDir::toNativeSeparators(path);
-            return result;
-        }
-    }
-    return pql::readCatalogueFile(path, text, notes);
+    return QFileInfo(where).isDir() ? pql::readCatalogue(where, text, notes)
+                                    : pql::readCatalogueFile(where, text, notes);
 }
 
 // Reads the catalogue as Pathquill does and builds its model table; says

@@ -53,25 +53,25 @@ QString badName(const QFileInfo &entry)
     return {};
 }
 
-// A path as it is shown in a message: on one line, control characters and
-// bytes that are no UTF-8 written as \xNN.
+// A path as it is shown in a message: on one line, control characters (or,
+// in a path that is no UTF-8, every byte outside printable ASCII) written as
+// \xNN.
 QString shownBytes(QByteArrayView bytes)
 {
-    QString text;
+    const auto escaped = [](uint code) {
+        return QStringLiteral("\\x%1").arg(code, 2, 16, QLatin1Char('0'));
+    };
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    for (const char32_t c : QString(utf8.decode(bytes)).toUcs4()) {
-        if (c < 0x20 || c == 0x7f)
-            text += QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'));
-        else
-            text += QString::fromUcs4(&c, 1);
-    }
-    if (!utf8.hasError())
-        return text;
-    text.clear();
-    for (const char b : bytes) {
-        const auto u = uchar(b);
-        text += u >= 0x20 && u < 0x7f ? QString(QLatin1Char(b))
-                                      : QStringLiteral("\\x%1").arg(uint(u), 2, 16, QLatin1Char('0'));
+    const QString decoded = utf8.decode(bytes);
+    QString text;
+    if (utf8.hasError()) {
+        for (const char b : bytes) {
+            const auto u = uchar(b);
+            text += u >= 0x20 && u < 0x7f ? QString(QLatin1Char(b)) : escaped(u);
+        }
+    } else {
+        for (const QChar c : decoded)
+            text += c.unicode() < 0x20 || c.unicode() == 0x7f ? escaped(c.unicode()) : QString(c);
     }
     return text;
 }
