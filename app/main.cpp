@@ -28,9 +28,21 @@ struct HeldMessage {
 QList<HeldMessage> connectMessages;
 QtMessageHandler defaultHandler = nullptr;
 
-// Without a display to connect to, Qt reports a fatal error and aborts,
-// leaving a core dump. That is no crash of this program but a missing
-// desktop, so it is said in one line and the program ends with status 1.
+// What the platform plugins say when the display they were to connect to
+// is not there: an X server (xcb) or a Wayland compositor.
+constexpr QLatin1StringView noXServer("could not connect to display");
+constexpr QLatin1StringView noCompositor("Failed to create wl_display");
+// What Qt says when a plugin that was asked for does not exist.
+constexpr QLatin1StringView noPlugin("Could not find the Qt platform plugin");
+
+void connected();
+
+// When no platform plugin could start, Qt reports a fatal error and aborts,
+// leaving a core dump. Where that is because no display could be reached,
+// it is no crash of this program but a missing desktop, and it is said in
+// one line. Any other cause (a plugin that is not installed, say) is Qt's
+// own to explain: its messages are shown as Qt words them. Either way the
+// program ends with status 1.
 void whileConnecting(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (type != QtFatalMsg) {
@@ -38,11 +50,25 @@ void whileConnecting(QtMsgType type, const QMessageLogContext &context, const QS
             {type, context.file, context.function, context.category, context.line, message});
         return;
     }
-    const bool named = qEnvironmentVariableIsSet("DISPLAY")
-        || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-    std::fprintf(stderr, "PQL: no X server or Wayland compositor could be reached%s; start "
-                         "Pathquill from a desktop session.\n",
-                 named ? "" : " (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+    bool x11 = false, wayland = false, missing = false;
+    for (const HeldMessage &held : std::as_const(connectMessages)) {
+        x11 |= held.text.contains(noXServer);
+        wayland |= held.text.contains(noCompositor);
+        missing |= held.text.contains(noPlugin);
+    }
+    if ((x11 || wayland) && !missing) {
+        const bool named = qEnvironmentVariableIsSet("DISPLAY")
+            || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+        std::fprintf(stderr, "PQL: no %s could be reached%s; start Pathquill from a desktop "
+                             "session.\n",
+                     x11 && wayland ? "X server or Wayland compositor"
+                         : x11      ? "X server"
+                                    : "Wayland compositor",
+                     named ? "" : " (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+    } else {
+        connected();
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    }
     std::_Exit(1);
 }
 
@@ -64,13 +90,21 @@ void connected()
 
 // Once the window has gone, Qt tears down its connection to the display.
 // On X11 that is where the clipboard is handed to a clipboard manager, so
-// that a copied path outlives the program; it takes milliseconds. Qt 6.4's
-// Wayland client, however, can wait forever there for its own event thread,
-// which sleeps in wl_display_read_events. The teardown is therefore given a
+// that a copied path outlives the program; Qt waits for a slow manager
+// there, and that wait must not be cut short. Qt 6.4's Wayland client,
+// however, can wait forever there for its own event thread, which sleeps in
+// wl_display_read_events. On Wayland with such a Qt the teardown is given a
 // bound: should it not finish within it, the process ends anyway, with the
 // status the event loop returned. Nothing is lost: the program keeps no
-// state and writes no file.
+// state and writes no file, and on Wayland the clipboard is the
+// compositor's to keep.
 constexpr std::chrono::milliseconds teardownBound{500};
+
+bool teardownMayHang()
+{
+    return QGuiApplication::platformName().startsWith(u"wayland")
+        && QT_VERSION < QT_VERSION_CHECK(6, 5, 0);
+}
 
 void endWithin(std::chrono::milliseconds bound, int status)
 {
@@ -110,7 +144,8 @@ int main(int argc, char *argv[])
             window.show();
             status = app.exec();
         }
-        endWithin(teardownBound, status);
+        if (teardownMayHang())
+            endWithin(teardownBound, status);
     } // the window, then the connection to the display, are torn down here
     return status;
 }

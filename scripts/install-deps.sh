@@ -4,7 +4,7 @@
 set -eu
 
 packages="cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation2
-xvfb xauth xdotool xclip x11-utils
+xvfb xauth xdotool xclip x11-utils python3-xlib
 sway wtype wl-clipboard grim qt6-wayland
 desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin
 at-spi2-core python3-pyatspi dbus-x11
