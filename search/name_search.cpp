@@ -7,13 +7,22 @@ namespace pql {
 
 namespace {
 
-// Appends the case-folded form of `name`: QString::toCaseFolded's, computed
-// directly for the usual all-ASCII name, where folding is lower-casing.
-void appendCaseFolded(QString &out, const QString &name)
+// The form in which names and search texts are compared: canonically
+// composed (NFC), so that an accented letter stored as one character or as
+// a letter and a combining mark is the same text, then case-folded.
+QString comparable(const QString &text)
+{
+    return text.normalized(QString::NormalizationForm_C).toCaseFolded();
+}
+
+// Appends the comparable form of `name`, computed directly for the usual
+// all-ASCII name, which is composed already and where folding is
+// lower-casing.
+void appendComparable(QString &out, const QString &name)
 {
     const auto isAscii = [](QChar c) { return c.unicode() < 0x80; };
     if (!std::all_of(name.begin(), name.end(), isAscii)) {
-        out += name.toCaseFolded();
+        out += comparable(name);
         return;
     }
     const qsizetype at = out.size();
@@ -33,7 +42,7 @@ NameSearch::NameSearch(const ModelTable &table)
     m_folded.reserve(total);
     m_ends.reserve(table.size());
     for (const ModelRow &row : table) {
-        appendCaseFolded(m_folded, row.name);
+        appendComparable(m_folded, row.name);
         m_ends.append(m_folded.size());
     }
 }
@@ -42,7 +51,7 @@ QList<int> NameSearch::find(QStringView text) const
 {
     QList<int> rows;
     const int count = static_cast<int>(m_ends.size());
-    const QString needle = text.toString().toCaseFolded();
+    const QString needle = comparable(text.toString());
     if (needle.isEmpty()) {
         rows.resize(count);
         std::iota(rows.begin(), rows.end(), 0);

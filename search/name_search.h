@@ -9,11 +9,15 @@
 namespace pql {
 
 // Finds the rows whose file name contains a search text, ignoring case.
-// Case is ignored by Unicode case folding (QString::toCaseFolded), so that
-// letters with more than one lower-case form, such as the Greek sigma, match
-// each other. The names are folded once, here, and kept back to back in one
-// buffer; the search text is folded the same way on each search. A row
-// matches exactly when its folded name contains the folded search text.
+// Both are first put in Unicode's composed form (NFC), so that "é" typed as
+// one character finds the "e" and combining acute of a name stored
+// decomposed, and the other way round. Case is then ignored by Unicode case
+// folding (QString::toCaseFolded), so that letters with more than one
+// lower-case form, such as the Greek sigma, match each other. The names are
+// brought into that form once, here, and kept back to back in one buffer;
+// the search text is brought into it on each search. A row matches exactly
+// when its name in that form contains the search text in that form. The
+// names themselves, as shown and copied, are never changed.
 class NameSearch
 {
 public:

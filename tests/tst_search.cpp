@@ -33,6 +33,8 @@ const ModelTable table{
     {"readme", "docs.mod"},             // 8: directory text is never searched
     {QString::fromUtf16(u"οδος.mod"), "greek"},  // 9: final sigma
     {QString::fromUtf16(u"ΟΔΟΣ.OBJ"), "greek"},  // 10: capital sigma
+    {QString::fromUtf16(u"cafe\u0301s.mod"), "food"}, // 11: é decomposed
+    {QString::fromUtf16(u"café2.mod"), "food"},        // 12: é precomposed
 };
 
 } // namespace
@@ -42,10 +44,10 @@ void TestSearch::find_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QList<int>>("rows");
 
-    QTest::newRow("empty matches all, in order") << "" << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    QTest::newRow("empty matches all, in order") << "" << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
     QTest::newRow("upper case text") << "CRATE" << QList<int>{0, 1, 4};
     QTest::newRow("mixed case text") << "cRaTe0" << QList<int>{0, 1, 4};
-    QTest::newRow("extension searched") << "mod" << QList<int>{0, 1, 3, 4, 6, 7, 9};
+    QTest::newRow("extension searched") << "mod" << QList<int>{0, 1, 3, 4, 6, 7, 9, 11, 12};
     QTest::newRow("period in text") << ".md" << QList<int>{2};
     QTest::newRow("directory not searched") << "vehicles" << QList<int>{};
     QTest::newRow("directory-only text") << "docs" << QList<int>{};
@@ -59,6 +61,9 @@ void TestSearch::find_data()
     // Case folding, not lower-casing: capital, medial and final sigma are one.
     QTest::newRow("capital sigma finds final sigma") << QString::fromUtf16(u"ΟΔΟΣ") << QList<int>{9, 10};
     QTest::newRow("final sigma finds capital sigma") << QString::fromUtf16(u"οδος") << QList<int>{9, 10};
+    // Canonically equal text matches, however either side is composed.
+    QTest::newRow("precomposed text") << QString::fromUtf16(u"CAFÉ") << QList<int>{11, 12};
+    QTest::newRow("decomposed text") << QString::fromUtf16(u"cafe\u0301") << QList<int>{11, 12};
     QTest::newRow("backslash literal") << "\\" << QList<int>{};
 }
 
