@@ -294,19 +294,35 @@ QString sizeText(qint64 bytes)
 }
 
 // Reads the whole of an open file into `bytes`, refusing one larger than
-// maxCatalogueBytes before reading it.
+// maxCatalogueBytes before reading it. Only what the file holds is reserved,
+// plus one byte that shows a file that grew since its size was taken.
 bool readAtMostLimit(QFile *file, QByteArray *bytes, CatalogueResult *result)
 {
-    if (file->size() > maxCatalogueBytes)
-        return refuse(result, CatalogueStatus::TooLarge, sizeText(file->size()));
-    // One byte beyond the limit shows a file that grew since its size was taken.
-    *bytes = file->read(maxCatalogueBytes + 1);
-    if (file->error() != QFileDevice::NoError)
-        return refuse(result, CatalogueStatus::Unreadable, file->errorString());
-    if (bytes->size() > maxCatalogueBytes) {
-        bytes->clear();
-        return refuse(result, CatalogueStatus::TooLarge,
-                      QStringLiteral("more than %1").arg(sizeText(maxCatalogueBytes)));
+    const qint64 size = file->size();
+    if (size > maxCatalogueBytes)
+        return refuse(result, CatalogueStatus::TooLarge, sizeText(size));
+    bytes->resize(size + 1);
+    qint64 got = 0;
+    while (got < bytes->size()) {
+        const qint64 n = file->read(bytes->data() + got, bytes->size() - got);
+        if (n < 0)
+            return refuse(result, CatalogueStatus::Unreadable, file->errorString());
+        if (n == 0)
+            break;
+        got += n;
+    }
+    bytes->truncate(got);
+    if (got > size) {
+        // It grew (or, like some system files, gave no size): the rest is
+        // read as it comes, still never more than one byte over the limit.
+        bytes->append(file->read(maxCatalogueBytes + 1 - got));
+        if (file->error() != QFileDevice::NoError)
+            return refuse(result, CatalogueStatus::Unreadable, file->errorString());
+        if (bytes->size() > maxCatalogueBytes) {
+            bytes->clear();
+            return refuse(result, CatalogueStatus::TooLarge,
+                          QStringLiteral("more than %1").arg(sizeText(maxCatalogueBytes)));
+        }
     }
     return true;
 }
