@@ -38,7 +38,8 @@ QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> 
     for (const QString &record : records) {
         if (!isModel(record) && !record.isEmpty()) {
             folders.insert(record.toCaseFolded());
-            folders.insert(record.section(u'\\', 0, 0).toCaseFolded());
+            // "\props" and "props\crates" both name the folder props.
+            folders.insert(record.section(u'\\', 0, 0, QString::SectionSkipEmpty).toCaseFolded());
         }
     }
 
@@ -73,7 +74,8 @@ QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> 
         // whose name holds a period, read as a model with the models after it
         // in the directory before it.
         const QString before = record.left(record.indexOf(u'.'));
-        if (record.contains(u'\\') || folders.contains(before.toCaseFolded())) {
+        if (record.contains(u'\\')
+            || (!before.isEmpty() && folders.contains(before.toCaseFolded()))) {
             warnings.append({i, QStringLiteral("\"%1\" is read as a model, but it looks like "
                                                "a directory; a directory name must not hold a "
                                                "period")

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <cstdio>
 
 #ifdef Q_OS_WIN
@@ -31,6 +32,7 @@ enum Status {
     LeftOut = 1,     // scan: written, but entries were left out
     Usage = 2,       // the command line is wrong
     NotWritten = 3,  // scan: nothing was written
+    WriteFailed = 4, // the output could not be written (scan: nothing was written)
 };
 
 void say(FILE *to, const QString &text)
@@ -41,10 +43,20 @@ void say(FILE *to, const QString &text)
 
 void complain(const QString &text) { say(stderr, QStringLiteral("pql-catalogue: ") + text); }
 
-bool writeOut(const QByteArray &bytes)
+// Sends what standard output still buffers; says so and gives WriteFailed
+// when it, or anything written before, could not be written.
+int finishOutput(int status)
 {
-    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
-        && std::fflush(stdout) == 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return status;
+    complain(QStringLiteral("could not write to standard output: %1").arg(qt_error_string(errno)));
+    return WriteFailed;
+}
+
+// "1 directory", "2 directories".
+QString counted(qsizetype n, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1StringView(n == 1 ? one : many));
 }
 
 // The catalogue of a folder (found as Pathquill finds it) or a file; the
@@ -73,7 +85,8 @@ bool loadTable(pql::CatalogueResult *result, pql::ModelTable *table)
     return true;
 }
 
-int scan(const QString &folder, const QString &output, bool force, bool skipUnwritable)
+int scan(const QString &folder, const QString &output, bool force, bool skipUnwritable,
+         bool includeHidden)
 {
     const QFileInfo root(folder);
     if (!root.isDir() || !root.isReadable() || !root.isExecutable()) {
@@ -87,9 +100,21 @@ int scan(const QString &folder, const QString &output, bool force, bool skipUnwr
         return NotWritten;
     }
 
-    const pql::Scan found = pql::scanModelsFolder(folder);
+    const pql::Scan found = pql::scanModelsFolder(folder, includeHidden);
     for (const pql::Omission &omission : found.omissions)
         complain(QStringLiteral("left out %1: %2").arg(omission.path, omission.reason));
+    if (!found.hidden.isEmpty()) {
+        complain(QStringLiteral("left out %1 (such as %2); give --include-hidden to list them")
+                     .arg(counted(found.hidden.size(), "hidden or system entry",
+                                  "hidden or system entries"),
+                          QStringList(found.hidden.mid(0, 3)).join(QStringLiteral(", "))));
+    }
+    if (found.models.isEmpty()) {
+        complain(QStringLiteral("%1 holds no model file that a catalogue can list (a model "
+                                "file's name holds a period); nothing written")
+                     .arg(QDir::toNativeSeparators(folder)));
+        return NotWritten;
+    }
     if (found.records.size() > pql::maxRecords) {
         complain(QStringLiteral("the catalogue would hold %1 records, more than the %2 "
                                 "Pathquill loads; nothing written")
@@ -98,23 +123,20 @@ int scan(const QString &folder, const QString &output, bool force, bool skipUnwr
         return NotWritten;
     }
 
+    const int status = found.omissions.isEmpty() || skipUnwritable ? Done : LeftOut;
     const QByteArray text = pql::catalogueText(found.records);
     if (output.isEmpty()) {
-        if (!writeOut(text)) {
-            complain(QStringLiteral("could not write to standard output"));
-            return NotWritten;
-        }
-    } else {
-        // Written beside the target and renamed over it only when complete.
-        QSaveFile file(output);
-        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()
-            || !file.commit()) {
-            complain(QStringLiteral("could not write %1: %2; nothing written")
-                         .arg(QDir::toNativeSeparators(output), file.errorString()));
-            return NotWritten;
-        }
+        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+        return finishOutput(status);
     }
-    return found.omissions.isEmpty() || skipUnwritable ? Done : LeftOut;
+    // Written beside the target and renamed over it only when complete.
+    QSaveFile file(output);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        complain(QStringLiteral("could not write %1: %2; nothing written")
+                     .arg(QDir::toNativeSeparators(output), file.errorString()));
+        return WriteFailed;
+    }
+    return status;
 }
 
 int check(const QString &target)
@@ -129,17 +151,17 @@ int check(const QString &target)
     say(stdout, QStringLiteral("Catalogue: %1").arg(result.path));
     say(stdout, QStringLiteral("Encoding: %1").arg(result.encoding));
     say(stdout, QStringLiteral("Line ends: %1").arg(pql::describeLineEnds(text)));
-    say(stdout, QStringLiteral("Records: %1 (%2 directories, %3 models)")
+    say(stdout, QStringLiteral("Records: %1 (%2, %3)")
                     .arg(result.records.size())
-                    .arg(result.records.size() - table.size())
-                    .arg(table.size()));
+                    .arg(counted(result.records.size() - table.size(), "directory", "directories"),
+                         counted(table.size(), "model", "models")));
     const QList<pql::Warning> warnings = pql::checkRecords(result.records, notes);
     for (const pql::Warning &warning : warnings)
         say(stdout, QStringLiteral("record %1: %2").arg(warning.record + 1).arg(warning.text));
-    say(stdout, QStringLiteral("Pathquill loads it: %1 models, %2 warning(s).")
-                    .arg(table.size())
-                    .arg(warnings.size()));
-    return Done;
+    say(stdout, QStringLiteral("Pathquill loads it: %1, %2.")
+                    .arg(counted(table.size(), "model", "models"),
+                         counted(warnings.size(), "warning", "warnings")));
+    return finishOutput(Done);
 }
 
 int paths(const QString &target)
@@ -148,14 +170,9 @@ int paths(const QString &target)
     pql::ModelTable table;
     if (!loadTable(&result, &table))
         return Refused;
-    QByteArray out;
     for (const pql::ModelRow &row : std::as_const(table))
-        out += pql::composePath(row.directory, row.name).toUtf8() + '\n';
-    if (!writeOut(out)) {
-        complain(QStringLiteral("could not write to standard output"));
-        return Refused;
-    }
-    return Done;
+        say(stdout, pql::composePath(row.directory, row.name));
+    return finishOutput(Done);
 }
 
 } // namespace
@@ -179,7 +196,8 @@ int main(int argc, char *argv[])
         "  check [FOLDER|FILE]    report how Pathquill reads a catalogue, and likely mistakes\n"
         "  paths [FOLDER|FILE]    print every path Pathquill composes, one per line\n\n"
         "Exit status: 0 done; 1 check and paths: Pathquill would refuse the catalogue, "
-        "scan: entries were left out; 2 wrong command line; 3 scan: nothing written."));
+        "scan: entries were left out; 2 wrong command line; 3 scan: nothing written; "
+        "4 the output could not be written."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
@@ -190,7 +208,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption skip(QStringLiteral("skip-unwritable"),
                                   QStringLiteral("scan: leave out what a catalogue cannot hold "
                                                  "(still said on standard error) and exit 0."));
-    parser.addOptions({output, force, skip});
+    const QCommandLineOption hidden(QStringLiteral("include-hidden"),
+                                    QStringLiteral("scan: also list hidden entries and system "
+                                                   "files such as Thumbs.db and desktop.ini."));
+    parser.addOptions({output, force, skip, hidden});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("scan, check or paths"));
     parser.addPositionalArgument(QStringLiteral("target"), QStringLiteral("a folder or a file"),
                                  QStringLiteral("[FOLDER|FILE]"));
@@ -199,20 +220,29 @@ int main(int argc, char *argv[])
         complain(parser.errorText());
         return Usage;
     }
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(Done);
+    if (parser.isSet(QStringLiteral("help"))) {
+        // The usage line names the program, not the path it was started by.
+        QString help = parser.helpText();
+        help.replace(QStringLiteral("Usage: %1 ").arg(QCoreApplication::arguments().constFirst()),
+                     QStringLiteral("Usage: %1 ").arg(QCoreApplication::applicationName()));
+        std::fputs(help.toUtf8().constData(), stdout);
+        return finishOutput(Done);
+    }
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
 
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);
     const bool scanning = command == QStringLiteral("scan");
-    if (!scanning && (parser.isSet(output) || parser.isSet(force) || parser.isSet(skip))) {
-        complain(QStringLiteral("-o, --force and --skip-unwritable go with scan only"));
+    if (!scanning && (parser.isSet(output) || parser.isSet(force) || parser.isSet(skip)
+                      || parser.isSet(hidden))) {
+        complain(QStringLiteral("-o, --force, --skip-unwritable and --include-hidden go with "
+                                "scan only"));
         return Usage;
     }
     if (scanning && args.size() == 2)
-        return scan(args.at(1), parser.value(output), parser.isSet(force), parser.isSet(skip));
+        return scan(args.at(1), parser.value(output), parser.isSet(force), parser.isSet(skip),
+                    parser.isSet(hidden));
     if (command == QStringLiteral("check") && args.size() <= 2)
         return check(args.value(1));
     if (command == QStringLiteral("paths") && args.size() <= 2)

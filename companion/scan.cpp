@@ -10,6 +10,8 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <dirent.h>
+#elif defined(Q_OS_WIN)
+#include <windows.h>
 #endif
 
 namespace pql {
@@ -78,6 +80,19 @@ QString shownBytes(QByteArrayView bytes)
 
 QString shown(const QString &path) { return shownBytes(QDir::toNativeSeparators(path).toUtf8()); }
 
+// Whether Windows marks `entry` as a file of the system's own.
+bool hasSystemAttribute(const QFileInfo &entry)
+{
+#ifdef Q_OS_WIN
+    const DWORD attributes = ::GetFileAttributesW(reinterpret_cast<const wchar_t *>(
+        QDir::toNativeSeparators(entry.absoluteFilePath()).utf16()));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM);
+#else
+    Q_UNUSED(entry);
+    return false;
+#endif
+}
+
 // The entries of `folder`. On POSIX systems a name is bytes, and one that is
 // not valid UTF-8 cannot be written into a UTF-8 catalogue (Qt would not even
 // list it): such names come back in `invalid`.
@@ -115,10 +130,27 @@ QFileInfoList listFolder(const QString &folder, QList<QByteArray> *invalid, QStr
     return entries;
 }
 
+} // namespace
+
+bool isHiddenOrSystem(const QFileInfo &entry)
+{
+    // What Windows Explorer, macOS Finder and KDE's Dolphin leave in the
+    // folders they show; the last two are hidden on Windows anyway.
+    static const QStringList leftBehind{
+        QStringLiteral("Thumbs.db"),   QStringLiteral("ehthumbs.db"),
+        QStringLiteral("ehthumbs_vista.db"), QStringLiteral("desktop.ini"),
+        QStringLiteral("$RECYCLE.BIN"), QStringLiteral("System Volume Information")};
+    return entry.fileName().startsWith(u'.') || entry.isHidden() || hasSystemAttribute(entry)
+        || leftBehind.contains(entry.fileName(), Qt::CaseInsensitive);
+}
+
+namespace {
+
 class Walker
 {
 public:
     Scan scan;
+    bool includeHidden = false;
 
     void omit(const QFileInfo &entry, const QString &reason)
     {
@@ -151,7 +183,9 @@ public:
         QStringList files;
         QFileInfoList folders;
         for (const QFileInfo &entry : std::as_const(entries)) {
-            if (entry.isSymLink() && !entry.exists()) {
+            if (!includeHidden && isHiddenOrSystem(entry)) {
+                scan.hidden.append(shown(entry.filePath()));
+            } else if (entry.isSymLink() && !entry.exists()) {
                 omit(entry, QStringLiteral("a link that leads nowhere"));
             } else if (entry.isDir()) {
                 folders.append(entry);
@@ -217,9 +251,10 @@ private:
 
 } // namespace
 
-Scan scanModelsFolder(const QString &modelsFolder)
+Scan scanModelsFolder(const QString &modelsFolder, bool includeHidden)
 {
     Walker walker;
+    walker.includeHidden = includeHidden;
     walker.walk(QFileInfo(modelsFolder), QString(), QString());
     return std::move(walker.scan);
 }

@@ -3,6 +3,7 @@
 
 #include "model_table.h"
 
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
@@ -19,7 +20,13 @@ struct Scan {
     ModelTable models;          // what the catalogue holds, in catalogue order
     QList<Omission> omissions;  // what it leaves out, in the order met
     QStringList records;        // the catalogue's records, quoted as written
+    QStringList hidden;         // hidden and system entries passed over, as shown
 };
+
+// Whether `entry` is one that nobody means as a model or a models folder: a
+// hidden one (a leading period; on Windows, the hidden or system attribute)
+// or a file that file managers leave behind (Thumbs.db, desktop.ini, ...).
+bool isHiddenOrSystem(const QFileInfo &entry);
 
 // Walks the tree below `modelsFolder` and lists every regular file whose
 // name holds a period, with its folder's path relative to `modelsFolder`
@@ -41,7 +48,10 @@ struct Scan {
 // a name with a line break or a backslash, a record that would start with a
 // quote or would need quotes while holding one, a name that is not valid
 // UTF-8, a folder that cannot be read, and anything not a regular file.
-Scan scanModelsFolder(const QString &modelsFolder);
+//
+// Hidden and system entries (isHiddenOrSystem), with everything in them, are
+// passed over and only named in `hidden`, unless `includeHidden` is set.
+Scan scanModelsFolder(const QString &modelsFolder, bool includeHidden = false);
 
 // The catalogue text of `records`: UTF-8, each record on a line of its own
 // ending in CRLF.

@@ -22,12 +22,19 @@ struct Run {
     QByteArray out, err;
 };
 
-Run run(const QStringList &args, const QString &folder)
+// Runs pql-catalogue in `folder`; status -1 for a crash, -2 for a hang.
+Run run(const QStringList &args, const QString &folder, const QString &outputFile = {})
 {
     QProcess process;
     process.setWorkingDirectory(folder);
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
     process.start(QStringLiteral(PQL_CATALOGUE), args);
-    process.waitForFinished(30000);
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        return {-2, process.readAllStandardOutput(), process.readAllStandardError()};
+    }
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput(), process.readAllStandardError()};
 }
@@ -61,7 +68,9 @@ void TestCompanion::scanReadsBackAsTheTree()
     QStringList files{"root.mod", "comma,name.mod", "props/crate01.mod", "props/Crate02.MOD",
                       "a,b/x.y", "für/öl.mod", deep + "/deep.mod",
                       // left out
-                      "props.old/lost.mod", "noperiod"};
+                      "props.old/lost.mod", "noperiod",
+                      // passed over, named in one line
+                      "props/Thumbs.db", "DESKTOP.INI", ".hidden.mod", ".git/config.mod"};
 #ifdef Q_OS_UNIX
     // Names that Windows does not allow.
     files << " blank ends.mod\t" << "quote\"inside.mod" << "q\"x /below/b.mod"
@@ -99,8 +108,14 @@ void TestCompanion::scanReadsBackAsTheTree()
     QCOMPARE(findDirs(records, records.size()), expected);
     QVERIFY(scan.out.endsWith("\r\n") && !scan.out.startsWith("\xEF\xBB\xBF"));
 
-    // Every entry left out is reported once, on a line of its own.
-    const QList<QByteArray> lines = scan.err.trimmed().split('\n');
+    // Every entry left out is reported once, on a line of its own; hidden
+    // and system entries in one line.
+    QList<QByteArray> lines = scan.err.trimmed().split('\n');
+    QVERIFY2(lines.removeAll("pql-catalogue: left out 4 hidden or system entries (such as "
+                             + QDir::toNativeSeparators("models/.git, models/.hidden.mod, "
+                                                        "models/DESKTOP.INI").toUtf8()
+                             + "); give --include-hidden to list them") == 1,
+             scan.err);
     QCOMPARE(lines.size(), leftOut.size());
     for (const QString &name : leftOut) {
         const QByteArray prefix = "pql-catalogue: left out "
@@ -126,7 +141,9 @@ void TestCompanion::scanStatuses_data()
     QTest::newRow("existing file replaced") << QStringList{"scan", "-o", "PQL.TXT", "--force", "models"} << old << 3 << 0 << QByteArray("scan") << "";
     QTest::newRow("5002 records: nothing written") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 5001 << 3 << QByteArray() << "more than the 5001";
     QTest::newRow("5001 records") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 5000 << 0 << QByteArray("scan") << "";
-    QTest::newRow("into a missing folder") << QStringList{"scan", "models", "-o", "gone/PQL.TXT"} << QByteArray() << 3 << 3 << QByteArray() << "nothing written";
+    QTest::newRow("into a missing folder") << QStringList{"scan", "models", "-o", "gone/PQL.TXT"} << QByteArray() << 3 << 4 << QByteArray() << "nothing written";
+    QTest::newRow("no model file") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 0 << 3 << QByteArray() << "holds no model file";
+    QTest::newRow("no model file, skipping") << QStringList{"scan", "models", "--skip-unwritable"} << QByteArray() << 0 << 3 << QByteArray() << "holds no model file";
     QTest::newRow("no such tree") << QStringList{"scan", "nothing", "-o", "PQL.TXT"} << QByteArray() << 3 << 3 << QByteArray() << "not a folder";
     QTest::newRow("no command") << QStringList{} << QByteArray() << 3 << 2 << QByteArray() << "no command";
     QTest::newRow("scan option with check") << QStringList{"check", "--force"} << QByteArray() << 3 << 2 << QByteArray() << "scan only";
@@ -151,8 +168,6 @@ void TestCompanion::scanStatuses()
     const Run result = run(args, top.path());
     QCOMPARE(result.status, status == 0 ? 1 : status); // readme was left out
     QVERIFY2(QString::fromUtf8(result.err).contains(message), result.err);
-    if (status == 0)
-        QCOMPARE(run(args + QStringList{"--skip-unwritable", "--force"}, top.path()).status, 0);
 
     QFile catalogue(top.filePath("PQL.TXT"));
     if (after == "scan") {
@@ -166,6 +181,8 @@ void TestCompanion::scanStatuses()
     }
     // No temporary file is left behind, whatever happened.
     QCOMPARE(QDir(top.path()).entryList(QDir::Files), catalogue.exists() ? QStringList{"PQL.TXT"} : QStringList{});
+    if (status == 0)
+        QCOMPARE(run(args + QStringList{"--skip-unwritable", "--force"}, top.path()).status, 0);
 }
 
 void TestCompanion::checkAndPaths_data()
@@ -182,8 +199,27 @@ void TestCompanion::checkAndPaths_data()
     QTest::newRow("paths of a file") << QStringList{"paths", "PQL.TXT"} << QByteArray("d\n\xe9.mod\n") << 0
                                      << QByteArray("models\\d\\\xc3\xa9.mod\n") << "";
     QTest::newRow("check") << QStringList{"check", "."} << good << 0
-                           << QByteArray("Line ends: 3 CRLF, 1 LF\nRecords: 4 (1 directories, 3 models)\n"
+                           << QByteArray("Line ends: 3 CRLF, 1 LF\nRecords: 4 (1 directory, 3 models)\n"
                                          "record 1: the first 1 record(s)") << "";
+    QTest::newRow("check, every warning")
+        << QStringList{"check"}
+        << QByteArray("props\r\ncrate01.mod\r\ncrate02\r\ncrate03.mod\r\nprops.old\r\n"
+                      " crate03.mod\r\n\"x,y.mod\r\n\\fx\r\n.fxrc.mod\r\n") << 0
+        << QByteArray("record 3: \"crate02\" is read as a directory, but it looks like a model file name beside \"crate01.mod\"; a model name needs a period\n"
+                      "record 5: \"props.old\" is read as a model, but it looks like a directory; a directory name must not hold a period\n"
+                      "record 6: \"crate03.mod\" in directory \"crate02\" is listed already, at record 4\n"
+                      "record 6: blanks around it are removed when it is read\n"
+                      "record 7: its opening double quote is not closed on its line, so the record runs to the end of the line\n"
+                      "Pathquill loads it: 6 models, 5 warnings.\n") << "";
+    QTest::newRow("help names the program") << QStringList{"--help"} << QByteArray() << 0
+                                             << QByteArray("Usage: pql-catalogue [options]") << "";
+#ifdef Q_OS_UNIX
+    for (const char *command : {"check", "paths", "scan"}) {
+        QTest::addRow("%s to a full disk", command)
+            << QStringList{command, command == QByteArray("scan") ? "." : "PQL.TXT"} << good << 4
+            << QByteArray() << "could not write to standard output";
+    }
+#endif
     QTest::newRow("check, Windows-1252") << QStringList{"check"} << QByteArray("d\n\xe9.mod\n") << 0
                                          << QByteArray("Encoding: Windows-1252") << "";
     QTest::newRow("check, refused") << QStringList{"check"} << QByteArray("") << 1 << QByteArray() << "is empty";
@@ -203,7 +239,10 @@ void TestCompanion::checkAndPaths()
         QVERIFY(folder.write(catalogue, QStringLiteral("pql.txt")));
     if (args.contains("PQL.TXT"))
         QVERIFY(QFile::rename(folder.filePath("pql.txt"), folder.filePath("PQL.TXT")));
-    const Run result = run(args, folder.path());
+    if (args.contains("."))
+        touch(folder.filePath("models/a.mod"));
+    const bool full = QByteArray(QTest::currentDataTag()).endsWith("full disk");
+    const Run result = run(args, folder.path(), full ? QStringLiteral("/dev/full") : QString());
     QCOMPARE(result.status, status);
     QVERIFY2(result.out.contains(output), result.out);
     QVERIFY2(QString::fromUtf8(result.err).contains(message), result.err);
