@@ -60,12 +60,17 @@ grep -q '<sub-class-of type="text/plain"/>' "$share/mime/packages/pathquill.xml"
 
 # Launching the desktop entry on a folder, and on the PQL.TXT inside it,
 # starts the unpacked PQL in that folder; the window appears and Ctrl+X
-# ends it with status 0.
+# ends it with status 0. The entry finds PQL on the PATH, where a wrapper of
+# the test's own runs the unpacked one and keeps its exit status.
 folder="$work/my \"models\" été 'x'"
-mkdir "$folder"
+mkdir "$folder" "$work/wrapper"
 printf 'props\r\ncrate01.mod\r\n' >"$folder/PQL.TXT"
+printf '#!/bin/sh\n"%s" "$@"\necho $? >"%s.new" && mv "%s.new" "%s"\n' \
+    "$work/root/usr/bin/PQL" "$work/status" "$work/status" "$work/status" >"$work/wrapper/PQL"
+chmod +x "$work/wrapper/PQL"
 for target in "$folder" "$folder/PQL.TXT"; do
-    PATH=$work/root/usr/bin:$PATH xtry gio launch "$share/applications/pathquill.desktop" "$target" 2>"$work/stderr"
+    rm -f "$work/status"
+    PATH=$work/wrapper:$work/root/usr/bin:$PATH xtry gio launch "$share/applications/pathquill.desktop" "$target" 2>"$work/stderr"
     window=$(xtry timeout 10 xdotool search --sync --onlyvisible --name '^Pathquill$' | head -n 1)
     if [ -z "$window" ]; then
         fail "launching on $target showed no window"
@@ -77,10 +82,13 @@ for target in "$folder" "$folder/PQL.TXT"; do
     xtry xdotool windowfocus --sync "$window"
     sleep 0.3
     xtry xdotool key ctrl+x
-    # Not a child of this script: ended is gone, or a zombie nobody reaped.
-    running() { [ -e "/proc/$pid" ] && ! grep -q '^State:.*zombie' "/proc/$pid/status"; }
-    for _ in $(seq 10); do running || break; sleep 0.1; done
-    running && fail "the installed PQL did not end on Ctrl+X" && kill "$pid"
+    for _ in $(seq 50); do [ -e "$work/status" ] && break; sleep 0.1; done
+    if [ ! -e "$work/status" ]; then
+        fail "the installed PQL did not end on Ctrl+X"
+        kill "$pid"
+    elif [ "$(cat "$work/status")" != 0 ]; then
+        fail "launched on $target, PQL ended with status $(cat "$work/status")"
+    fi
 done
 
 if [ "$failed" = 0 ]; then echo "1 passed, 0 failed"; else echo "0 passed, 1 failed"; fi

@@ -468,8 +468,6 @@ void TestWindow::copyPutsThePathOnTheClipboard()
     // Return and keypad Enter press the focused button; in a box they do nothing.
     for (const auto &[key, modifier] : {std::pair{Qt::Key_Return, Qt::NoModifier},
                                         std::pair{Qt::Key_Enter, Qt::KeypadModifier}}) {
-        QTest::keyClick(searchName(), key, modifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("models\\props\\barrel.mdl"));
         QGuiApplication::clipboard()->clear();
         QTest::keyClick(searchName(), key, modifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), QString());
@@ -589,7 +587,8 @@ void TestWindow::windowSizeIsFixed()
     m_window->resize(900, 700);
     QCOMPARE(m_window->size(), before);
     QCOMPARE(m_window->findChild<QWidget *>("Fullpath")->geometry(), QRect(16, 240, 577, 20));
-    QCOMPARE(m_window->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).contains(client), true);
+    // The window is the menu bar and the client area, nothing more.
+    QCOMPARE(m_window->size(), QSize(client->width(), client->geometry().bottom() + 1));
 }
 
 void TestWindow::fonts_data()
@@ -709,14 +708,15 @@ void TestWindow::accessibleNames()
     QWidget *widget = m_window->findChild<QWidget *>(name);
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(widget);
     QVERIFY(iface);
-    QCOMPARE(widget->accessibleName().isEmpty() ? iface->text(QAccessible::Name) : widget->accessibleName(), accessible);
-    if (iface->text(QAccessible::Name) != accessible) {
+    if (qobject_cast<QComboBox *>(widget) && iface->text(QAccessible::Name) != accessible) {
         // Where the platform names an editable combo box by its text, the
         // caption above it is announced through the labelled-by relation.
         QStringList labels;
         for (const auto &[other, relation] : iface->relations(QAccessible::Label))
             labels.append(other->text(QAccessible::Name));
         QVERIFY2(labels.contains(accessible), qPrintable(labels.join(u',')));
+    } else {
+        QCOMPARE(iface->text(QAccessible::Name), accessible);
     }
 }
 
