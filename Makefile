@@ -1,16 +1,22 @@
-# Convenience targets over the CMake presets. Each installs missing Debian
-# packages first, then configures and builds incrementally.
+# Convenience targets over the CMake presets. Each installs the Debian
+# packages it needs that are missing (building and running need few; the
+# tests, the fuzzer, the packages and the Windows build more), then
+# configures and builds incrementally.
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps build run bench package package-check package-windows test test-default \
-	test-asan test-windows fuzz-build fuzz clean
+.PHONY: all deps deps-test deps-fuzz deps-package deps-windows deps-debian build run bench \
+	package package-check package-windows test test-default test-asan test-windows \
+	test-debian13 fuzz-build fuzz clean
 
 all: build
 
 deps:
-	@./scripts/install-deps.sh
+	@./scripts/install-deps.sh run
+
+deps-test deps-fuzz deps-package deps-windows deps-debian: deps-%:
+	@./scripts/install-deps.sh $*
 
 build/default/CMakeCache.txt:
 	cmake --preset default
@@ -26,20 +32,20 @@ run: build
 bench: build
 	./build/default/bench/pql_bench
 
-test-default: build
+test-default: deps-test build
 	ctest --preset default -j $(JOBS)
 
 build/asan/CMakeCache.txt:
 	cmake --preset asan
 
-test-asan: deps build/asan/CMakeCache.txt
+test-asan: deps deps-test build/asan/CMakeCache.txt
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
 build/fuzz/CMakeCache.txt:
 	cmake --preset fuzz
 
-fuzz-build: deps build/fuzz/CMakeCache.txt
+fuzz-build: deps deps-fuzz build/fuzz/CMakeCache.txt
 	cmake --build --preset fuzz -j $(JOBS)
 
 # Fuzzes the catalogue reader for FUZZ_SECONDS (make fuzz FUZZ_SECONDS=900).
@@ -53,20 +59,20 @@ fuzz: fuzz-build
 # The release written in CMakeLists.txt, as the configured build records it.
 version = $(shell sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/default/CMakeCache.txt)
 
-# The Debian package, build/default/pathquill_<version>_<arch>.deb; builds
-# only what goes into it.
-package: deps build/default/CMakeCache.txt
+# The Debian package, build/default/pathquill_<version>+deb<release>_<arch>.deb;
+# builds only what goes into it.
+package: deps deps-package build/default/CMakeCache.txt
 	cmake --build --preset default -j $(JOBS) --target package_contents
 	cd build/default && cpack
 
 package-check: package
-	xvfb-run -a tests/package.sh build/default/pathquill_$(version)_*.deb $(version)
+	xvfb-run -a tests/package.sh build/default/pathquill_$(version)+*_*.deb $(version)
 
 # Windows: PQL.exe and pql-catalogue.exe cross-built with MinGW-w64 against
 # a Qt built from Debian's own source (once per machine, some minutes: see
 # scripts/build-windows-qt.sh), then build/windows/pathquill-<version>-win64.zip,
 # also unpacked in build/windows/unpacked for the tests.
-package-windows: deps
+package-windows: deps deps-windows
 	PQL_WINDOWS_QT=$$(scripts/build-windows-qt.sh) && export PQL_WINDOWS_QT && \
 		cmake --preset windows && cmake --build --preset windows -j $(JOBS)
 	cd build/windows && cpack && rm -rf unpacked && mkdir unpacked && \
@@ -75,6 +81,11 @@ package-windows: deps
 # The Windows build's tests, under Wine.
 test-windows: package-windows
 	ctest --preset windows
+
+# The default build's tests and the Debian package, in a Debian 13 system
+# of their own (made once per machine: see scripts/in-debian.sh).
+test-debian13: deps-debian
+	./scripts/in-debian.sh trixie run,test,package make test-default package-check
 
 # Every test: the normal build, the sanitizer build, a short fuzz run, the
 # Debian package, and the Windows build under Wine.

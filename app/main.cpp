@@ -91,19 +91,18 @@ void connected()
 // Once the window has gone, Qt tears down its connection to the display.
 // On X11 that is where the clipboard is handed to a clipboard manager, so
 // that a copied path outlives the program; Qt waits for a slow manager
-// there, and that wait must not be cut short. Qt 6.4's Wayland client,
-// however, can wait forever there for its own event thread, which sleeps in
-// wl_display_read_events. On Wayland with such a Qt the teardown is given a
-// bound: should it not finish within it, the process ends anyway, with the
-// status the event loop returned. Nothing is lost: the program keeps no
-// state and writes no file, and on Wayland the clipboard is the
-// compositor's to keep.
+// there, and that wait must not be cut short. Qt's Wayland client, however,
+// can wait forever there for its own event thread, which sleeps in
+// wl_display_read_events (seen with Qt 6.4.2 and 6.8.2). On Wayland the
+// teardown is therefore given a bound: should it not finish within it, the
+// process ends anyway, with the status the event loop returned. Nothing is
+// lost: the program keeps no state and writes no file, and on Wayland the
+// clipboard is the compositor's to keep.
 constexpr std::chrono::milliseconds teardownBound{500};
 
 bool teardownMayHang()
 {
-    return QGuiApplication::platformName().startsWith(u"wayland")
-        && QT_VERSION < QT_VERSION_CHECK(6, 5, 0);
+    return QGuiApplication::platformName().startsWith(u"wayland");
 }
 
 void endWithin(std::chrono::milliseconds bound, int status)

@@ -1,29 +1,54 @@
 #!/bin/sh
-# Installs the Debian packages that building, running and testing need,
-# asking apt only when something is missing. Runs as root, or through sudo.
+# Installs the Debian packages that a purpose needs, asking apt only when
+# something is missing. Runs as root, or through sudo.
+#   install-deps.sh [PURPOSE...]    (run when none is given)
+# Purposes:
+#   run      build and run the programs: compiler, CMake, Qt, the window's font
+#   test     the tests of the default and sanitizer builds: X11, Wayland,
+#            the clipboard, a screen reader's view, the version record
+#   fuzz     the fuzzer: clang with its runtime
+#   package  the Debian package and its test
+#   windows  the Windows build and its tests under Wine
+#   debian   making other Debian releases' systems for the tests (mmdebstrap)
+# Package names are the same on Debian 12 and 13; clang and its runtime are
+# Debian's default version of each, whatever the release ships.
 set -eu
 
-packages="cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation2
-xvfb xauth xdotool xclip x11-utils python3-xlib
-sway wtype wl-clipboard grim qt6-wayland
-desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin
-at-spi2-core python3-pyatspi dbus-x11
-clang-14 libclang-rt-14-dev binutils-mingw-w64-x86-64
-g++-mingw-w64-x86-64-posix mingw-w64-tools ninja-build qt6-base-dev-tools
-wine wine64 imagemagick icoutils zip unzip
-dpkg-dev file lintian man-db bsdextrautils"
+packages_of() {
+    case $1 in
+        run) echo "cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation2" ;;
+        test) echo "xvfb xauth xdotool xclip x11-utils python3-xlib
+                   sway wtype wl-clipboard grim qt6-wayland
+                   at-spi2-core python3-pyatspi dbus-x11 binutils-mingw-w64-x86-64" ;;
+        fuzz) echo "clang libclang-rt-dev" ;;
+        package) echo "dpkg-dev file lintian man-db bsdextrautils xvfb xauth xdotool
+                       desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin" ;;
+        windows) echo "binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
+                       ninja-build qt6-base-dev-tools dpkg-dev xvfb xauth xdotool xclip
+                       wine wine64 imagemagick icoutils zip unzip wixl msitools" ;;
+        debian) echo "mmdebstrap debian-archive-keyring" ;;
+        *) echo "install-deps.sh: no such purpose '$1' (run, test, fuzz, package, windows, debian)" >&2
+           exit 2 ;;
+    esac
+}
+
+[ $# -gt 0 ] || set -- run
+wanted=""
+for purpose in "$@"; do
+    wanted="$wanted $(packages_of "$purpose")"
+done
 
 missing=""
-for p in $packages; do
+for p in $wanted; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
     case "$status" in
         *" installed") ;;
-        *) missing="$missing $p" ;;
+        *) case " $missing " in *" $p "*) ;; *) missing="$missing $p" ;; esac ;;
     esac
 done
 [ -z "$missing" ] && exit 0
 
-echo "Installing:$missing"
+echo "Installing for $*:$missing"
 if [ "$(id -u)" -eq 0 ]; then
     as_root=""
 elif command -v sudo >/dev/null 2>&1; then
@@ -36,5 +61,18 @@ fi
 # another apt or dpkg holds the lock, wait for it rather than fail.
 apt="$as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600"
 $apt update -qq
+
+# Asks apt, rather than a list of releases, whether this release has each one.
+absent=""
+for p in $missing; do
+    candidate=$(apt-cache policy "$p" 2>/dev/null | sed -n 's/^ *Candidate: *//p')
+    [ -n "$candidate" ] && [ "$candidate" != "(none)" ] || absent="$absent $p"
+done
+if [ -n "$absent" ]; then
+    release=$(. /etc/os-release && echo "${PRETTY_NAME:-this system}")
+    echo "$release offers no package named:$absent. Pathquill is built and tested on" \
+         "Debian 12 and 13; install the equivalent by hand, or use one of those." >&2
+    exit 1
+fi
 # shellcheck disable=SC2086
 $apt install -y -qq --no-install-recommends $missing

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Checks the Debian package: lintian finds no error, it holds what the
 # install rules promise, and the PQL unpacked from it opens its window on a
-# catalogue. Usage: package.sh pathquill_VERSION_ARCH.deb VERSION   (under xvfb-run)
+# catalogue. Usage: package.sh pathquill_VERSION+RELEASE_ARCH.deb VERSION   (under xvfb-run)
 set -u
 deb=$(realpath "$1")
 version=$2
@@ -33,7 +33,9 @@ for needed in fonts-liberation2 libqt6widgets6 libqt6gui6 libqt6core6; do
 done
 [ "$(dpkg-deb -f "$deb" Package)" = pathquill ] || fail "package name"
 [ "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland ] || fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
-[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
+# The release, and the Debian release it was built for: 1.0.0+deb13.
+grep -qE "^$version\+(deb[0-9]+|[a-z]+)\$" <<<"$(dpkg-deb -f "$deb" Version)" \
+    || fail "package version $(dpkg-deb -f "$deb" Version)"
 
 for size in 16 32; do
     dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/share/icons/hicolor/${size}x${size}/apps/pathquill.png" >"$work/icon.png"
