@@ -274,8 +274,18 @@ int main(int argc, char *argv[])
         return file.open(QIODevice::WriteOnly) && file.write(generateCatalogue()) > 0 ? 0 : 1;
     }
     int repetitions = 400;
-    if (args.size() == 3 && args[1] == u"--repetitions")
-        repetitions = args[2].toInt();
+    if (args.size() == 3 && args[1] == u"--repetitions") {
+        bool number = false;
+        repetitions = args[2].toInt(&number);
+        if (!number || repetitions < 1) {
+            std::fprintf(stderr, "pql_bench: --repetitions takes a whole number of 1 or more\n");
+            return 2;
+        }
+    } else if (args.size() > 1) {
+        std::fprintf(stderr, "usage: pql_bench [--repetitions N]\n"
+                             "       pql_bench --write-catalogue FOLDER\n");
+        return 2;
+    }
 
     QTemporaryDir folder;
     {

@@ -4,7 +4,7 @@
 
 MatchListModel::MatchListModel(QObject *parent) : QAbstractListModel(parent) {}
 
-void MatchListModel::setTable(const pql::ModelTable *table)
+void MatchListModel::setTable(const pql::ModelTable &table)
 {
     beginResetModel();
     m_table = table;

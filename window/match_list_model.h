@@ -18,11 +18,12 @@ class MatchListModel : public QAbstractListModel
 public:
     explicit MatchListModel(QObject *parent = nullptr);
 
-    // The table must outlive the model and never change while in use.
-    void setTable(const pql::ModelTable *table);
+    // The model keeps its own copy of the table: an implicitly shared list,
+    // so the copy costs nothing while the table does not change.
+    void setTable(const pql::ModelTable &table);
     void setRows(const QList<int> &rows);
 
-    const pql::ModelRow &rowAt(int position) const { return m_table->at(m_rows.at(position)); }
+    const pql::ModelRow &rowAt(int position) const { return m_table.at(m_rows.at(position)); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -30,6 +31,6 @@ public:
 private:
     void replaceFirst(const QList<int> &rows, qsizetype count);
 
-    const pql::ModelTable *m_table = nullptr;
+    pql::ModelTable m_table;
     QList<int> m_rows;
 };

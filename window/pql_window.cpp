@@ -83,7 +83,6 @@ void PQL::createControls()
     // Sizing must not walk thousands of items: the geometry is fixed anyway.
     Model_list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_listModel = new MatchListModel(Model_list);
-    m_listModel->setTable(&Model_table);
     Model_list->setModel(m_listModel);
     if (auto *view = qobject_cast<QListView *>(Model_list->view()))
         view->setUniformItemSizes(true);
@@ -218,6 +217,7 @@ void PQL::Find_Dirs(const QStringList &DataFile, qint16 Num_records)
     Model_table = pql::findDirs(DataFile, Num_records);
     Num_models = static_cast<qint16>(Model_table.size());
     m_nameSearch = pql::NameSearch(Model_table);
+    m_listModel->setTable(Model_table);
     showCount(Label2, Label1->text(), Num_models);
 }
 
