@@ -1,7 +1,9 @@
-// Locating, reading, decoding and splitting the catalogue file PQL.TXT.
+// Locating and reading the catalogue file PQL.TXT; its format is in
+// catalogue_format.h.
 #pragma once
 
-#include <QByteArray>
+#include "catalogue_format.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,9 +12,6 @@ namespace pql {
 // The catalogue's file name. Catalogues come from a platform whose file
 // names ignore case, so a lone case-insensitive match is accepted too.
 inline constexpr auto catalogueFileName = "PQL.TXT";
-
-// Most records a catalogue may hold; the 5002nd record refuses the file.
-inline constexpr int maxRecords = 5001;
 
 // Largest catalogue file accepted, checked before anything is read.
 // 5001 records of 260-character names in three-byte UTF-8 stay below 4 MiB;
@@ -39,35 +38,12 @@ struct CatalogueResult {
     QString encoding;      // how the bytes were decoded, once they were read
 };
 
-// What reading did to a record beyond splitting it off, for the catalogue
-// checker: the record is still kept as the rules make it.
-struct RecordNote {
-    enum Kind {
-        BlanksRemoved,    // spaces or tabs around it were dropped
-        UnclosedQuote,    // its opening quote has no closing quote on the line
-    };
-    qsizetype record;     // 0-based
-    Kind kind;
-};
-
 // The path of the catalogue in `directory`: the exact name when such an entry
 // exists (even a folder or a dangling link, so that it is refused by name);
 // otherwise the single entry whose name matches ignoring case. When nothing or
 // more than one entry matches, the exact name is returned and `ambiguous`
 // tells which it was.
 QString locateCatalogue(const QString &directory, bool *ambiguous = nullptr);
-
-// Decodes catalogue bytes: UTF-16 when the data starts with a UTF-16
-// byte-order mark, UTF-8 when the whole file is valid UTF-8 (a byte-order
-// mark is dropped), Windows-1252 otherwise. `encoding`, when given, receives
-// the name of the encoding used.
-QString decodeCatalogue(const QByteArray &bytes, QString *encoding = nullptr);
-
-// Splits decoded catalogue text into records. Stops as soon as a record
-// beyond `limit` appears and then sets `*overflow`. `notes`, when given,
-// receives what reading did to records beyond splitting them.
-QStringList splitRecords(QStringView text, int limit = maxRecords, bool *overflow = nullptr,
-                         QList<RecordNote> *notes = nullptr);
 
 // Reads the catalogue of `directory`: locates, checks, reads, decodes and
 // splits it. Never blocks on special files and never reads more than

@@ -1,15 +1,8 @@
 #include "model_table.h"
 
+#include "catalogue_format.h"
+
 namespace pql {
-
-namespace {
-
-bool isModelRecord(QStringView record)
-{
-    return record.contains(u'.');
-}
-
-} // namespace
 
 ModelTable findDirs(const QStringList &records, qsizetype numRecords)
 {

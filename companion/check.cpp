@@ -9,8 +9,6 @@ namespace pql {
 
 namespace {
 
-bool isModel(const QString &record) { return record.contains(u'.'); }
-
 // The letters of a numbered name: "Crate02" gives "crate"; a name that does
 // not end in digits gives nothing.
 QString numberedStem(QStringView name)
@@ -36,7 +34,7 @@ QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> 
     // Directory names, and the first folder of each directory path.
     QSet<QString> folders;
     for (const QString &record : records) {
-        if (!isModel(record) && !record.isEmpty()) {
+        if (!isModelRecord(record) && !record.isEmpty()) {
             folders.insert(record.toCaseFolded());
             // "\props" and "props\crates" both name the folder props.
             folders.insert(record.section(u'\\', 0, 0, QString::SectionSkipEmpty).toCaseFolded());
@@ -44,7 +42,7 @@ QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> 
     }
 
     qsizetype leading = 0;
-    while (leading < n && isModel(records.at(leading)))
+    while (leading < n && isModelRecord(records.at(leading)))
         ++leading;
     if (leading > 0)
         warnings.append({0, QStringLiteral("the first %1 record(s) are models before any "
@@ -55,11 +53,11 @@ QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> 
     QString directory;
     for (qsizetype i = 0; i < n; ++i) {
         const QString &record = records.at(i);
-        if (!isModel(record)) {
+        if (!isModelRecord(record)) {
             directory = record;
             const QString stem = numberedStem(record);
             for (const QString &beside : {at(i - 1), at(i + 1)}) {
-                if (!stem.isEmpty() && isModel(beside) && modelStem(beside) == stem) {
+                if (!stem.isEmpty() && isModelRecord(beside) && modelStem(beside) == stem) {
                     warnings.append({i, QStringLiteral("\"%1\" is read as a directory, but it "
                                                        "looks like a model file name beside "
                                                        "\"%2\"; a model name needs a period")

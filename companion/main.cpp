@@ -4,6 +4,7 @@
 
 #include "catalogue_file.h"
 #include "check.h"
+#include "console.h"
 #include "model_table.h"
 #include "path_rule.h"
 #include "scan.h"
@@ -18,10 +19,6 @@
 #include <cerrno>
 #include <cstdio>
 
-#ifdef Q_OS_WIN
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace {
 
@@ -35,11 +32,7 @@ enum Status {
     WriteFailed = 4, // the output could not be written (scan: nothing was written)
 };
 
-void say(FILE *to, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
-}
+void say(FILE *to, const QString &text) { pql::writeText(to, text + u'\n'); }
 
 void complain(const QString &text) { say(stderr, QStringLiteral("pql-catalogue: ") + text); }
 
@@ -179,10 +172,7 @@ int paths(const QString &target)
 
 int main(int argc, char *argv[])
 {
-#ifdef Q_OS_WIN
-    // Catalogues and paths go out byte for byte: no LF becomes CR LF.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    pql::prepareOutput();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pql-catalogue"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PQL_VERSION));
@@ -225,7 +215,7 @@ int main(int argc, char *argv[])
         QString help = parser.helpText();
         help.replace(QStringLiteral("Usage: %1 ").arg(QCoreApplication::arguments().constFirst()),
                      QStringLiteral("Usage: %1 ").arg(QCoreApplication::applicationName()));
-        std::fputs(help.toUtf8().constData(), stdout);
+        pql::writeText(stdout, help);
         return finishOutput(Done);
     }
     if (parser.isSet(QStringLiteral("version")))

@@ -1,5 +1,8 @@
 #include "scan.h"
 
+#include "catalogue_format.h"
+#include "folder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,44 +10,10 @@
 
 #include <algorithm>
 
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <dirent.h>
-#elif defined(Q_OS_WIN)
-#include <windows.h>
-#endif
 
 namespace pql {
 
 namespace {
-
-bool isLineEnd(QChar c) { return c == u'\n' || c == u'\r'; }
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
-
-bool needsQuotes(const QString &record)
-{
-    return record.contains(u',')
-        || (!record.isEmpty() && (isBlank(record.front()) || isBlank(record.back())));
-}
-
-// Why `record` cannot be written so that it reads back the same, or an
-// empty string when it can.
-QString unwritable(const QString &record)
-{
-    if (std::any_of(record.begin(), record.end(), isLineEnd))
-        return QStringLiteral("it holds a line break, which ends a record");
-    if (needsQuotes(record) && record.contains(u'"'))
-        return QStringLiteral("it needs quotes (for a comma, or blanks at an end), and it holds "
-                              "a double quote, which would end them");
-    if (record.startsWith(u'"'))
-        return QStringLiteral("it starts with a double quote, which would be read as quoting");
-    return {};
-}
-
-QString written(const QString &record)
-{
-    return needsQuotes(record) ? u'"' + record + u'"' : record;
-}
 
 // Why the name of `entry` (any entry) cannot stand in a catalogue at all.
 QString badName(const QFileInfo &entry)
@@ -79,56 +48,6 @@ QString shownBytes(QByteArrayView bytes)
 }
 
 QString shown(const QString &path) { return shownBytes(QDir::toNativeSeparators(path).toUtf8()); }
-
-// Whether Windows marks `entry` as a file of the system's own.
-bool hasSystemAttribute(const QFileInfo &entry)
-{
-#ifdef Q_OS_WIN
-    const DWORD attributes = ::GetFileAttributesW(reinterpret_cast<const wchar_t *>(
-        QDir::toNativeSeparators(entry.absoluteFilePath()).utf16()));
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM);
-#else
-    Q_UNUSED(entry);
-    return false;
-#endif
-}
-
-// The entries of `folder`. On POSIX systems a name is bytes, and one that is
-// not valid UTF-8 cannot be written into a UTF-8 catalogue (Qt would not even
-// list it): such names come back in `invalid`.
-QFileInfoList listFolder(const QString &folder, QList<QByteArray> *invalid, QString *error)
-{
-    QFileInfoList entries;
-#ifdef Q_OS_UNIX
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir) {
-        *error = qt_error_string(errno);
-        return entries;
-    }
-    const QDir parent(folder);
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArrayView name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString decoded = utf8.decode(name);
-        if (utf8.hasError())
-            invalid->append(name.toByteArray());
-        else
-            entries.append(QFileInfo(parent.filePath(decoded)));
-    }
-    ::closedir(dir);
-#else
-    Q_UNUSED(invalid);
-    const QDir dir(folder);
-    if (!dir.isReadable())
-        *error = QStringLiteral("it cannot be read");
-    entries = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                    | QDir::NoDotAndDotDot,
-                                QDir::NoSort);
-#endif
-    return entries;
-}
 
 } // namespace
 
@@ -205,9 +124,9 @@ public:
                              .arg(recordProblem));
         } else if (!files.isEmpty()) {
             if (!record.isEmpty())
-                scan.records.append(written(record));
+                scan.records.append(writtenRecord(record));
             for (const QString &name : std::as_const(files)) {
-                scan.records.append(written(name));
+                scan.records.append(writtenRecord(name));
                 scan.models.append({name, record});
             }
         }
@@ -222,15 +141,15 @@ private:
     {
         if (QString problem = badName(file); !problem.isEmpty())
             return problem;
-        if (!file.fileName().contains(u'.'))
+        if (!isModelRecord(file.fileName()))
             return QStringLiteral("its name has no period, so it would be read as a folder");
-        return unwritable(file.fileName());
+        return whyUnwritable(file.fileName());
     }
 
     void enter(const QFileInfo &sub, const QString &record)
     {
         QString problem = badName(sub);
-        if (problem.isEmpty() && record.contains(u'.'))
+        if (problem.isEmpty() && isModelRecord(record))
             problem = QStringLiteral("its path holds a period, so it would be read as a model file");
         if (problem.isEmpty() && m_walking.contains(sub.canonicalFilePath()))
             problem = QStringLiteral("a link back into a folder above it (a loop)");
@@ -238,12 +157,12 @@ private:
         // whole subtree; one of this path alone (blanks at its end) only
         // this folder's own files.
         if (problem.isEmpty())
-            problem = unwritable(record + QStringLiteral("\\x"));
+            problem = whyUnwritable(record + QStringLiteral("\\x"));
         if (!problem.isEmpty()) {
             omit(sub, problem + QStringLiteral("; everything in it is left out"));
             return;
         }
-        walk(sub, record, unwritable(record));
+        walk(sub, record, whyUnwritable(record));
     }
 
     QStringList m_walking; // canonical paths of the folders being walked
@@ -257,14 +176,6 @@ Scan scanModelsFolder(const QString &modelsFolder, bool includeHidden)
     walker.includeHidden = includeHidden;
     walker.walk(QFileInfo(modelsFolder), QString(), QString());
     return std::move(walker.scan);
-}
-
-QByteArray catalogueText(const QStringList &records)
-{
-    QByteArray text;
-    for (const QString &record : records)
-        text += record.toUtf8() + "\r\n";
-    return text;
 }
 
 } // namespace pql

@@ -1,6 +1,7 @@
 // Writing a catalogue from a models folder on disk.
 #pragma once
 
+#include "catalogue_format.h"
 #include "model_table.h"
 
 #include <QFileInfo>
@@ -52,9 +53,5 @@ bool isHiddenOrSystem(const QFileInfo &entry);
 // Hidden and system entries (isHiddenOrSystem), with everything in them, are
 // passed over and only named in `hidden`, unless `includeHidden` is set.
 Scan scanModelsFolder(const QString &modelsFolder, bool includeHidden = false);
-
-// The catalogue text of `records`: UTF-8, each record on a line of its own
-// ending in CRLF.
-QByteArray catalogueText(const QStringList &records);
 
 } // namespace pql

@@ -24,16 +24,7 @@ constexpr double defaultPoints = 8.25;
 QFont windowFont(double points, bool bold)
 {
     QFont font;
-#ifdef Q_OS_WIN
-    // The window's own face where it exists: MS Sans Serif's TrueType
-    // successor, on every Windows since 2000, then the bitmap original; and
-    // never an arbitrary fallback where neither is (as under Wine).
-    font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("MS Sans Serif"),
-                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-#else
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                      QStringLiteral("Arial"), QStringLiteral("Helvetica")});
-#endif
+    font.setFamilies(pql::windowFaces());
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
     font.setBold(bold);

@@ -1,6 +1,8 @@
 // How the main window looks: fixed placement of every control, and fonts.
 #pragma once
 
+#include <QStringList>
+
 #include <initializer_list>
 
 class QWidget;
@@ -17,5 +19,9 @@ struct ControlLook {
 // Places and sizes the window's controls (children of `client`), gives them
 // their fonts and fixes the window's size.
 void applyLayout(QWidget *window, QWidget *client, std::initializer_list<ControlLook> looks);
+
+// The sans-serif faces the window asks for, the first one it has being
+// taken: each platform's own, in faces_unix.cpp and faces_win.cpp.
+QStringList windowFaces();
 
 } // namespace pql

@@ -4,6 +4,7 @@
 // program relies on.
 
 #include "catalogue_file.h"
+#include "catalogue_format.h"
 #include "model_table.h"
 #include "name_search.h"
 
@@ -39,6 +40,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray utf8 = text.toUtf8();
     if (!text.startsWith(u'\uFEFF') && QString::fromUtf8(utf8) == text)
         require(pql::decodeCatalogue(utf8) == text);
+
+    // Writing: a name the writer accepts reads back exactly, alone in a
+    // catalogue; one it refuses would not, written as it is. The names are
+    // the text's pieces between NULs, and the text itself.
+    const auto readBack = [](const QString &written) {
+        return pql::splitRecords(pql::decodeCatalogue(pql::catalogueText({written})));
+    };
+    QStringList names = text.split(u'\0');
+    names.append(text);
+    for (const QString &name : std::as_const(names)) {
+        if (pql::whyUnwritable(name).isEmpty())
+            require(readBack(pql::writtenRecord(name)) == QStringList{name});
+        else
+            require(readBack(name) != QStringList{name});
+    }
 
     // Splitting stopped at a limit gives the first records of the whole
     // split, and says it stopped exactly when there were more.

@@ -1,0 +1,184 @@
+#include "catalogue_format.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
+
+namespace pql {
+
+namespace {
+
+// Windows-1252: Latin-1 but for 0x80-0x9F, where it has typographic marks
+// and a few letters. Its five undefined bytes become the C1 controls of the
+// same value. Decoded here rather than by a codec, whose presence depends
+// on how Qt was built (without ICU there is none).
+QString decodeWindows1252(QByteArrayView bytes)
+{
+    static constexpr char16_t high[32] = {
+        u'\u20AC', u'\u0081', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
+        u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\u008D', u'\u017D', u'\u008F',
+        u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
+        u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178'};
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char b : bytes) {
+        const auto u = uchar(b);
+        *out++ = QChar(u >= 0x80 && u < 0xA0 ? high[u - 0x80] : char16_t(u));
+    }
+    return text;
+}
+
+} // namespace
+
+QString decodeCatalogue(const QByteArray &bytes, QString *encoding)
+{
+    const auto named = [encoding](const char *name) {
+        if (encoding)
+            *encoding = QString::fromLatin1(name);
+    };
+    const auto declared = QStringConverter::encodingForData(bytes);
+    if (declared && *declared != QStringConverter::Utf8) {
+        // A UTF-16 or UTF-32 byte-order mark; the decoder drops the mark.
+        QStringDecoder decoder(*declared);
+        named(QStringConverter::nameForEncoding(*declared));
+        return decoder.decode(bytes);
+    }
+
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes); // drops a leading byte-order mark
+    const bool marked = bytes.startsWith("\xEF\xBB\xBF");
+    if (!utf8.hasError()) {
+        named(marked ? "UTF-8 with a byte-order mark" : "UTF-8");
+        return text;
+    }
+
+    QByteArrayView body(bytes);
+    if (marked)
+        body = body.sliced(3);
+    named("Windows-1252");
+    return decodeWindows1252(body);
+}
+
+namespace {
+
+bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isLineEnd(QChar c) { return c == u'\n' || c == u'\r'; }
+bool endsRecord(QChar c) { return c == u',' || isLineEnd(c); }
+
+QStringView chopTrailingBlanks(QStringView s)
+{
+    while (!s.isEmpty() && isBlank(s.back()))
+        s.chop(1);
+    return s;
+}
+
+} // namespace
+
+// The record rules are the README's ("The catalogue, PQL.TXT"), the one
+// description of the format. Splitting is one pass over the text, which
+// stops before the record beyond the limit rather than after the whole text.
+QStringList splitRecords(QStringView text, int limit, bool *overflow, QList<RecordNote> *notes)
+{
+    const auto note = [notes](qsizetype record, RecordNote::Kind kind) {
+        if (notes)
+            notes->append({record, kind});
+    };
+    if (overflow)
+        *overflow = false;
+    QStringList records;
+    const qsizetype n = text.size();
+    if (n == 0)
+        return records;
+
+    qsizetype i = 0;
+    for (;;) {
+        if (records.size() >= limit) {
+            // Another record starts here: stop before reading it.
+            if (overflow)
+                *overflow = true;
+            return records;
+        }
+
+        const qsizetype start = i;
+        while (i < n && isBlank(text[i]))
+            ++i;
+        bool trimmed = i > start;
+
+        QString record;
+        if (i < n && text[i] == u'"') {
+            const qsizetype open = ++i;
+            while (i < n && text[i] != u'"' && !isLineEnd(text[i]))
+                ++i;
+            record = text.sliced(open, i - open).toString();
+            if (i < n && text[i] == u'"')
+                ++i;
+            else
+                note(records.size(), RecordNote::UnclosedQuote);
+        }
+        const qsizetype rest = i;
+        while (i < n && !endsRecord(text[i]))
+            ++i;
+        const QStringView tail = chopTrailingBlanks(text.sliced(rest, i - rest));
+        trimmed |= rest + tail.size() < i;
+        record += tail;
+        if (trimmed)
+            note(records.size(), RecordNote::BlanksRemoved);
+        records.append(record);
+
+        if (i >= n)
+            return records;
+        if (text[i] == u',') {
+            ++i;
+            continue;
+        }
+        i += (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
+        if (i >= n)
+            return records;
+    }
+}
+
+bool isModelRecord(QStringView record)
+{
+    return record.contains(u'.');
+}
+
+namespace {
+
+// A comma, blanks at an end, and a leading U+FEFF (which at the start of a
+// file reads as a byte-order mark) survive only inside quotes.
+bool needsQuotes(const QString &record)
+{
+    return record.contains(u',') || record.startsWith(u'\uFEFF')
+        || (!record.isEmpty() && (isBlank(record.front()) || isBlank(record.back())));
+}
+
+} // namespace
+
+QString whyUnwritable(const QString &record)
+{
+    if (std::any_of(record.begin(), record.end(), isLineEnd))
+        return QStringLiteral("it holds a line break, which ends a record");
+    if (needsQuotes(record) && record.contains(u'"'))
+        return QStringLiteral("it needs quotes (for a comma, or blanks at an end), and it holds "
+                              "a double quote, which would end them");
+    if (record.startsWith(u'"'))
+        return QStringLiteral("it starts with a double quote, which would be read as quoting");
+    if (QString::fromUtf8(record.toUtf8()) != record)
+        return QStringLiteral("it holds a character that UTF-8 cannot carry");
+    return {};
+}
+
+QString writtenRecord(const QString &record)
+{
+    return needsQuotes(record) ? u'"' + record + u'"' : record;
+}
+
+QByteArray catalogueText(const QStringList &writtenRecords)
+{
+    QByteArray text;
+    for (const QString &record : writtenRecords)
+        text += record.toUtf8() + "\r\n";
+    return text;
+}
+
+} // namespace pql
