@@ -68,15 +68,23 @@ package: deps deps-package build/default/CMakeCache.txt
 package-check: package
 	xvfb-run -a tests/package.sh build/default/pathquill_$(version)+*_*.deb $(version)
 
-# Windows: PQL.exe and pql-catalogue.exe cross-built with MinGW-w64 against
-# a Qt built from Debian's own source (once per machine, some minutes: see
-# scripts/build-windows-qt.sh), then build/windows/pathquill-<version>-win64.zip,
-# also unpacked in build/windows/unpacked for the tests.
+# Windows: PQL.exe, pql-catalogue.exe and pql-open.exe cross-built with
+# MinGW-w64 against a static Qt built from Debian's own source (once per
+# machine, some minutes: see scripts/build-windows-qt.sh), each one file that
+# runs alone. Then, in build/windows: pathquill-<version>-win64.zip (also
+# unpacked in unpacked/ for the tests), the per-user installer
+# pathquill-<version>-win64.msi made from it with wixl, and
+# pathquill-<version>-win64-qt-source.tar, the Qt source they were built from.
 package-windows: deps deps-windows
 	PQL_WINDOWS_QT=$$(scripts/build-windows-qt.sh) && export PQL_WINDOWS_QT && \
 		cmake --preset windows && cmake --build --preset windows -j $(JOBS)
 	cd build/windows && cpack && rm -rf unpacked && mkdir unpacked && \
 		cd unpacked && unzip -q ../pathquill-*-win64.zip
+	v=$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows/CMakeCache.txt) && \
+	qt=$$(sed -n 's/^PQL_WINDOWS_QT:[A-Z]*=//p' build/windows/CMakeCache.txt) && \
+	(cd build/windows/unpacked/pathquill-$$v-win64 && wixl -a x64 -D Version=$$v -D Files=. \
+		-o ../../pathquill-$$v-win64.msi ../../../../packaging/windows/pathquill.wxs) && \
+	tar -cf build/windows/pathquill-$$v-win64-qt-source.tar -C "$$qt/source" .
 
 # The Windows build's tests, under Wine.
 test-windows: package-windows

@@ -1,9 +1,14 @@
 #!/bin/sh
-# Builds the small Qt that PQL.exe links against: Debian's own qt6-base
-# source package, of the same version as the Qt installed here, cross-built
-# with MinGW-w64 (posix threads) for 64-bit Windows. Only QtCore, QtGui,
-# QtWidgets, QtTest and the Windows platform plugin are built; zlib, PCRE2,
-# FreeType, HarfBuzz and libpng are Qt's bundled copies.
+# Builds the small, static Qt that PQL.exe links against: Debian's own
+# qt6-base source package, of the same version as the Qt installed here
+# (6.4.2 on Debian 12, 6.8.2 on Debian 13: the host tools moc, rcc and uic
+# must be of the same version), cross-built with MinGW-w64 (posix threads)
+# for 64-bit Windows. Only QtCore, QtGui, QtWidgets, QtTest, the Windows
+# platform plugin and the Windows style are built; zlib, PCRE2, FreeType,
+# HarfBuzz and libpng are Qt's bundled copies. Static libraries, and a
+# static C and C++ runtime, make each program one file that runs alone.
+# The source package it was built from is kept beside it, in source/, to be
+# shipped with the programs as the LGPL asks.
 #
 # The result is kept in ~/.cache/pathquill (or $XDG_CACHE_HOME/pathquill),
 # under a name made of the Qt version and a digest of the options below and
@@ -19,7 +24,8 @@ version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
 options="-G Ninja
 -DCMAKE_TOOLCHAIN_FILE=$toolchain
 -DCMAKE_BUILD_TYPE=Release
--DBUILD_SHARED_LIBS=ON
+-DBUILD_SHARED_LIBS=OFF
+-DFEATURE_static_runtime=ON
 -DQT_BUILD_EXAMPLES=OFF
 -DQT_BUILD_TESTS=OFF
 -DQT_HOST_PATH=/usr
@@ -53,6 +59,8 @@ prefix=$cache/qt-$version-win64-$key
 mkdir -p "$cache"
 
 # One build at a time per machine; a second caller waits and then finds it.
+# A build made with other options or from another version is removed once
+# this one is complete: one Qt for Windows is kept.
 exec 9>"$cache/qt-build.lock"
 flock 9
 if [ -f "$prefix/.complete" ]; then
@@ -95,6 +103,23 @@ nice -n 19 cmake --build "$work/build" --parallel "$(nproc)" >"$work/build.log" 
 cmake --install "$work/build" >/dev/null
 printf 'cmake -S qt6-base-%s -B build -DCMAKE_INSTALL_PREFIX=PREFIX\n%s\n' "$version" "$recorded" \
     >"$prefix/configure-line.txt"
+# Who wrote the code Qt bundles, and under which licence, for the notices.
+python3 - "$source" >"$prefix/qt-attributions.txt" <<'EOF'
+import json, pathlib, sys
+for path in sorted(pathlib.Path(sys.argv[1], "src").rglob("qt_attribution.json")):
+    entries = json.loads(path.read_text(), strict=False)
+    for entry in entries if isinstance(entries, list) else [entries]:
+        print(f"{entry.get('Name')} {entry.get('Version', '')}".strip())
+        print(f"  Licence: {entry.get('License')}")
+        for line in str(entry.get("Copyright", "")).splitlines():
+            print(f"  {line}")
+        print()
+EOF
+mkdir "$prefix/source"
+find "$work" -maxdepth 1 -type f -name 'qt6-base_*' -exec cp {} "$prefix/source" \;
 touch "$prefix/.complete"
 rm -rf "$work"
+for other in "$cache"/qt-*-win64-*; do
+    [ "$other" = "$prefix" ] || rm -rf "$other"
+done
 echo "$prefix"

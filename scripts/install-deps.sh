@@ -25,7 +25,7 @@ packages_of() {
                        desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin" ;;
         windows) echo "binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
                        ninja-build qt6-base-dev-tools dpkg-dev xvfb xauth xdotool xclip
-                       wine wine64 imagemagick icoutils zip unzip wixl msitools" ;;
+                       wine wine64 imagemagick icoutils zip unzip wixl msitools python3" ;;
         debian) echo "mmdebstrap debian-archive-keyring" ;;
         *) echo "install-deps.sh: no such purpose '$1' (run, test, fuzz, package, windows, debian)" >&2
            exit 2 ;;

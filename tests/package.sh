@@ -73,7 +73,7 @@ chmod +x "$work/wrapper/PQL"
 for target in "$folder" "$folder/PQL.TXT"; do
     rm -f "$work/status"
     PATH=$work/wrapper:$work/root/usr/bin:$PATH xtry gio launch "$share/applications/pathquill.desktop" "$target" 2>"$work/stderr"
-    window=$(xtry timeout 10 xdotool search --sync --onlyvisible --name '^Pathquill$' | head -n 1)
+    window=$(xwindow Pathquill 10)
     if [ -z "$window" ]; then
         fail "launching on $target showed no window"
         cat "$work/stderr"

@@ -5,7 +5,8 @@
 #   e2e.sh --wayland PATH-TO-PQL   on a headless sway that it starts itself,
 #                                  as an unprivileged user: wtype, wl-clipboard
 #   e2e.sh --wine PATH-TO-PQL.exe  PQL.exe under Wine on X11 (under xvfb-run),
-#                                  in a clean Wine prefix of its own
+#                                  in a clean Wine prefix of its own, copied
+#                                  alone beside the catalogue
 # Every process it starts is remembered by its id, and only those are ended.
 set -u
 
@@ -50,7 +51,8 @@ begin() {
     current=$1
     current_failed=0
     ran=$((ran + 1))
-    rm -rf "${WORK:?}"/* "${LOGS:?}"/*
+    find "${WORK:?}" -mindepth 1 -maxdepth 1 ! -name PQL.exe -exec rm -rf {} +
+    rm -rf "${LOGS:?}"/*
 }
 
 # Begins a scenario that runs on the kinds given ("x11 wine"), or says that
@@ -93,7 +95,8 @@ end() {
 
 . "$(dirname "$0")/xtry.sh"
 
-x11_window() { xtry timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1; }
+window_wait=10  # seconds; Wine may take long to start a program
+x11_window() { xwindow "$1" "$window_wait"; }
 x11_shown() { [ -n "$(xtry xdotool search --onlyvisible --name "^$1\$")" ]; }
 x11_focus() { xtry xdotool windowfocus --sync "$1"; }
 x11_keys() { xtry xdotool key --delay 40 "$@"; }
@@ -158,6 +161,10 @@ if [ -n "$wine" ]; then
     export WINEPREFIX=$TOP/wine WINEDEBUG=-all
     xtry wineboot -i >/dev/null 2>&1
     runner=(wine)
+    window_wait=30
+    # PQL.exe alone, dropped beside the catalogue: it needs nothing else.
+    cp "$PQL" "$WORK/PQL.exe"
+    PQL=$WORK/PQL.exe
 fi
 # The catalogue's path as PQL names it.
 catalogue_path=$WORK/PQL.TXT

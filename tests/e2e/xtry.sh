@@ -18,3 +18,17 @@ xtry() {
     rm -f "$err"
     return "$status"
 }
+
+# Prints the first visible window titled exactly TITLE, waiting up to
+# SECONDS for it: searching again and again rather than with --sync, which
+# gives up when a window it looked at vanishes (Wine's transient windows do).
+#   xwindow TITLE SECONDS
+xwindow() {
+    local deadline=$((SECONDS + $2)) found
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        found=$(xtry xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+        [ -n "$found" ] && { echo "$found"; return 0; }
+        sleep 0.2
+    done
+    return 1
+}
