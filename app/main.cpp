@@ -57,10 +57,11 @@ void whileConnecting(QtMsgType type, const QMessageLogContext &context, const QS
         missing |= held.text.contains(noPlugin);
     }
     if ((x11 || wayland) && !missing) {
-        const bool named = qEnvironmentVariableIsSet("DISPLAY")
-            || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-        std::fprintf(stderr, "PQL: no %s could be reached%s; start Pathquill from a desktop "
-                             "session.\n",
+        const bool named =
+            qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+        std::fprintf(stderr,
+                     "PQL: no %s could be reached%s; start Pathquill from a desktop "
+                     "session.\n",
                      x11 && wayland ? "X server or Wayland compositor"
                          : x11      ? "X server"
                                     : "Wayland compositor",
@@ -100,10 +101,7 @@ void connected()
 // clipboard is the compositor's to keep.
 constexpr std::chrono::milliseconds teardownBound{500};
 
-bool teardownMayHang()
-{
-    return QGuiApplication::platformName().startsWith(u"wayland");
-}
+bool teardownMayHang() { return QGuiApplication::platformName().startsWith(u"wayland"); }
 
 void endWithin(std::chrono::milliseconds bound, int status)
 {

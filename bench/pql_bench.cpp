@@ -42,14 +42,16 @@ QByteArray generateCatalogue()
     const auto pick = [&](const std::vector<const char *> &from) {
         return QByteArray(from[random() % from.size()]);
     };
-    const std::vector<const char *> areas{"props", "vehicles", "characters", "buildings",
-                                          "nature", "weapons", "fx", "interiors", "terrain"};
-    const std::vector<const char *> subs{"crates", "street", "wrecks", "heads", "trees",
-                                         "rocks", "old", "Damaged", "LOD1", "winter"};
+    const std::vector<const char *> areas{"props",     "vehicles",  "characters",
+                                          "buildings", "nature",    "weapons",
+                                          "fx",        "interiors", "terrain"};
+    const std::vector<const char *> subs{"crates", "street", "wrecks",  "heads", "trees",
+                                         "rocks",  "old",    "Damaged", "LOD1",  "winter"};
     const std::vector<const char *> words{
-        "crate", "Barrel", "bench", "lamp", "Sign", "fence", "Cone", "pallet", "car", "Truck",
-        "van", "soldier", "Worker", "house", "Tower", "oak", "Pine", "rock", "Boulder", "rifle",
-        "smoke", "Fire", "door", "Window", "stairs", "tank", "jeep", "tent", "Bridge", "wall"};
+        "crate",  "Barrel", "bench",   "lamp",    "Sign",   "fence", "Cone",  "pallet",
+        "car",    "Truck",  "van",     "soldier", "Worker", "house", "Tower", "oak",
+        "Pine",   "rock",   "Boulder", "rifle",   "smoke",  "Fire",  "door",  "Window",
+        "stairs", "tank",   "jeep",    "tent",    "Bridge", "wall"};
     const std::vector<const char *> extensions{".mod", ".MOD", ".mdl", ".Mod", ".m3d"};
 
     QByteArray bytes;
@@ -114,7 +116,10 @@ Figure measure(int repetitions, const std::function<void()> &once,
 
 QString microseconds(const Figure &f)
 {
-    return QStringLiteral("%1 us (%2-%3)").arg(f.median, 0, 'f', 1).arg(f.p10, 0, 'f', 1).arg(f.p90, 0, 'f', 1);
+    return QStringLiteral("%1 us (%2-%3)")
+        .arg(f.median, 0, 'f', 1)
+        .arg(f.p10, 0, 'f', 1)
+        .arg(f.p90, 0, 'f', 1);
 }
 
 void printRow(const QString &what, const QString &text, qsizetype matches, const QString &figure,
@@ -254,7 +259,8 @@ int main(int argc, char *argv[])
     // The offscreen platform's notes about window features it lacks would
     // bury the table.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
-        if (type != QtWarningMsg || !message.startsWith(QStringLiteral("This plugin does not support")))
+        if (type != QtWarningMsg
+            || !message.startsWith(QStringLiteral("This plugin does not support")))
             std::fprintf(stderr, "%s\n", qPrintable(message));
     });
     QApplication app(argc, argv);
@@ -282,8 +288,9 @@ int main(int argc, char *argv[])
             return 2;
         }
     } else if (args.size() > 1) {
-        std::fprintf(stderr, "usage: pql_bench [--repetitions N]\n"
-                             "       pql_bench --write-catalogue FOLDER\n");
+        std::fprintf(stderr,
+                     "usage: pql_bench [--repetitions N]\n"
+                     "       pql_bench --write-catalogue FOLDER\n");
         return 2;
     }
 
@@ -303,8 +310,8 @@ int main(int argc, char *argv[])
     std::printf("Pathquill benchmark: %lld records, %lld models, %d repetitions, "
                 "median (p10-p90)\n\n",
                 qlonglong(catalogue.records.size()), qlonglong(table.size()), repetitions);
-    std::printf("%-22s %-10s %7s  %-28s %-28s %7s  %s\n", "measure", "text", "matches",
-                "figure", "floor", "ratio", "target");
+    std::printf("%-22s %-10s %7s  %-28s %-28s %7s  %s\n", "measure", "text", "matches", "figure",
+                "floor", "ratio", "target");
 
     // 1. The search alone.
     std::vector<std::pair<Figure, Figure>> searchFigures;
@@ -355,10 +362,13 @@ int main(int argc, char *argv[])
                 QCoreApplication::processEvents();
                 undo();
             });
-            const Figure painted = measure(repetitions, [&] {
-                type();
-                QCoreApplication::processEvents();
-            }, undo);
+            const Figure painted = measure(
+                repetitions,
+                [&] {
+                    type();
+                    QCoreApplication::processEvents();
+                },
+                undo);
             const double floor = searchFigures[size_t(t)].second.median + listFloor.median;
             const QString floorText = QStringLiteral("%1 us (scan + list %2)")
                                           .arg(floor, 0, 'f', 1)
@@ -409,18 +419,20 @@ int main(int argc, char *argv[])
             PQL window;
             showAndPaint(window);
         });
-        printRow(QStringLiteral("  same, in-process"), QString(), table.size(), microseconds(inOurs),
-                 microseconds(inFloor), inOurs.median / inFloor.median, QStringLiteral("(information)"));
+        printRow(QStringLiteral("  same, in-process"), QString(), table.size(),
+                 microseconds(inOurs), microseconds(inFloor), inOurs.median / inFloor.median,
+                 QStringLiteral("(information)"));
     }
 
     // 4. Peak resident memory after start-up, each in a process of its own.
     {
         const double ours = peakMemoryMiB(QStringLiteral("--peak-memory"), folder.path());
         const double floor = peakMemoryMiB(QStringLiteral("--peak-memory-floor"), folder.path());
-        printRow(QStringLiteral("peak memory"), QString(), table.size(),
-                 QStringLiteral("%1 MiB").arg(ours, 0, 'f', 1),
-                 QStringLiteral("%1 MiB (+%2 MiB)").arg(floor, 0, 'f', 1).arg(ours - floor, 0, 'f', 1),
-                 ours / floor, QStringLiteral("<= floor + 4 MiB"));
+        printRow(
+            QStringLiteral("peak memory"), QString(), table.size(),
+            QStringLiteral("%1 MiB").arg(ours, 0, 'f', 1),
+            QStringLiteral("%1 MiB (+%2 MiB)").arg(floor, 0, 'f', 1).arg(ours - floor, 0, 'f', 1),
+            ours / floor, QStringLiteral("<= floor + 4 MiB"));
     }
 
     // 5. pql-catalogue's scan of the tree this catalogue describes, against a
@@ -446,8 +458,8 @@ int main(int argc, char *argv[])
             records = pql::catalogueText(pql::scanModelsFolder(tree.path()).records).size();
         });
         sink = sink + records;
-        printRow(QStringLiteral("scan a models tree"), QStringLiteral("%1 entries").arg(entries), -1,
-                 microseconds(ours), microseconds(floor), ours.median / floor.median,
+        printRow(QStringLiteral("scan a models tree"), QStringLiteral("%1 entries").arg(entries),
+                 -1, microseconds(ours), microseconds(floor), ours.median / floor.median,
                  QStringLiteral("(information)"));
     }
     return 0;

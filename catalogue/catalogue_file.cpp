@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QLocale>
 
-
 namespace pql {
 
 QString locateCatalogue(const QString &directory, bool *ambiguous)
@@ -21,10 +20,8 @@ QString locateCatalogue(const QString &directory, bool *ambiguous)
     // really called. QDir's name filters ignore case unless told otherwise;
     // a dangling link or a folder is listed too, so that it is refused by
     // its own name rather than silently passed over.
-    const QStringList alike = dir.entryList({name},
-                                            QDir::AllEntries | QDir::Hidden | QDir::System
-                                                | QDir::NoDotAndDotDot,
-                                            QDir::Name);
+    const QStringList alike = dir.entryList(
+        {name}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     if (alike.contains(name))
         return dir.absoluteFilePath(name);
     if (alike.size() == 1)
@@ -162,8 +159,7 @@ QString failureMessage(const CatalogueResult &result)
                               "less.\n\nLooked at: %4\n\nCheck that the right file is named "
                               "PQL.TXT.")
             .arg(result.detail,
-                 QLocale::c().formattedDataSize(maxCatalogueBytes, 0,
-                                                QLocale::DataSizeIecFormat))
+                 QLocale::c().formattedDataSize(maxCatalogueBytes, 0, QLocale::DataSizeIecFormat))
             .arg(maxRecords)
             .arg(path);
     case CatalogueStatus::TooManyRecords:

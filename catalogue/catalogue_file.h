@@ -20,22 +20,22 @@ inline constexpr qint64 maxCatalogueBytes = 8 * 1024 * 1024;
 
 enum class CatalogueStatus {
     Ok,
-    Missing,          // no such file (or a symbolic link that leads nowhere)
-    Ambiguous,        // several files match PQL.TXT ignoring case, none exactly
-    NotRegularFile,   // a folder, FIFO, device or socket
-    Unreadable,       // open or read failed
-    TooLarge,         // larger than maxCatalogueBytes
-    TooManyRecords,   // a 5002nd record appeared
-    NoRecords,        // zero records
-    NoModels,         // records, but none with a period
+    Missing,        // no such file (or a symbolic link that leads nowhere)
+    Ambiguous,      // several files match PQL.TXT ignoring case, none exactly
+    NotRegularFile, // a folder, FIFO, device or socket
+    Unreadable,     // open or read failed
+    TooLarge,       // larger than maxCatalogueBytes
+    TooManyRecords, // a 5002nd record appeared
+    NoRecords,      // zero records
+    NoModels,       // records, but none with a period
 };
 
 struct CatalogueResult {
     CatalogueStatus status = CatalogueStatus::Ok;
-    QString path;          // the full path looked at, native separators
-    QStringList records;   // the records in file order when status is Ok
-    QString detail;        // system error text or size, for the message
-    QString encoding;      // how the bytes were decoded, once they were read
+    QString path;        // the full path looked at, native separators
+    QStringList records; // the records in file order when status is Ok
+    QString detail;      // system error text or size, for the message
+    QString encoding;    // how the bytes were decoded, once they were read
 };
 
 // The path of the catalogue in `directory`: the exact name when such an entry

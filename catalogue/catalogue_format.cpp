@@ -137,10 +137,7 @@ QStringList splitRecords(QStringView text, int limit, bool *overflow, QList<Reco
     }
 }
 
-bool isModelRecord(QStringView record)
-{
-    return record.contains(u'.');
-}
+bool isModelRecord(QStringView record) { return record.contains(u'.'); }
 
 namespace {
 

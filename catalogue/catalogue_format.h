@@ -17,10 +17,10 @@ inline constexpr int maxRecords = 5001;
 // checker: the record is still kept as the rules make it.
 struct RecordNote {
     enum Kind {
-        BlanksRemoved,    // spaces or tabs around it were dropped
-        UnclosedQuote,    // its opening quote has no closing quote on the line
+        BlanksRemoved, // spaces or tabs around it were dropped
+        UnclosedQuote, // its opening quote has no closing quote on the line
     };
-    qsizetype record;     // 0-based
+    qsizetype record; // 0-based
     Kind kind;
 };
 

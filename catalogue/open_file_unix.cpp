@@ -1,6 +1,5 @@
 #include "open_file.h"
 
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -29,7 +28,8 @@ bool openRegularFile(const QString &path, QFile *file, CatalogueResult *result)
 {
     // Checked before opening: opening some devices has effects of its own.
     const QByteArray name = QFile::encodeName(path);
-    struct stat st {};
+    struct stat st {
+    };
     if (::stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
         return refuse(result, CatalogueStatus::NotRegularFile, describeMode(st.st_mode));
 

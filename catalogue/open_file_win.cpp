@@ -16,11 +16,10 @@ bool openRegularFile(const QString &path, QFile *file, CatalogueResult *result)
         return refuse(result, CatalogueStatus::NotRegularFile, QStringLiteral("a folder"));
     // Opened by hand to ask what was opened: a path can lead to a device or
     // a pipe, which GetFileType tells from a file on disk.
-    const HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t *>(
-                                            QDir::toNativeSeparators(path).utf16()),
-                                        GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        ::CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+                      GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         return refuse(result,

@@ -21,7 +21,10 @@ QString numberedStem(QStringView name)
     return name.left(end).toString().toCaseFolded();
 }
 
-QString modelStem(const QString &name) { return numberedStem(QStringView(name).left(name.lastIndexOf(u'.'))); }
+QString modelStem(const QString &name)
+{
+    return numberedStem(QStringView(name).left(name.lastIndexOf(u'.')));
+}
 
 } // namespace
 
@@ -45,9 +48,10 @@ QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> 
     while (leading < n && isModelRecord(records.at(leading)))
         ++leading;
     if (leading > 0)
-        warnings.append({0, QStringLiteral("the first %1 record(s) are models before any "
-                                           "directory, so their paths are models\\\\NAME")
-                                .arg(leading)});
+        warnings.append({0,
+                         QStringLiteral("the first %1 record(s) are models before any "
+                                        "directory, so their paths are models\\\\NAME")
+                             .arg(leading)});
 
     QHash<std::pair<QString, QString>, qsizetype> seen;
     QString directory;
@@ -58,10 +62,11 @@ QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> 
             const QString stem = numberedStem(record);
             for (const QString &beside : {at(i - 1), at(i + 1)}) {
                 if (!stem.isEmpty() && isModelRecord(beside) && modelStem(beside) == stem) {
-                    warnings.append({i, QStringLiteral("\"%1\" is read as a directory, but it "
-                                                       "looks like a model file name beside "
-                                                       "\"%2\"; a model name needs a period")
-                                            .arg(record, beside)});
+                    warnings.append({i,
+                                     QStringLiteral("\"%1\" is read as a directory, but it "
+                                                    "looks like a model file name beside "
+                                                    "\"%2\"; a model name needs a period")
+                                         .arg(record, beside)});
                     break;
                 }
             }
@@ -74,29 +79,32 @@ QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> 
         const QString before = record.left(record.indexOf(u'.'));
         if (record.contains(u'\\')
             || (!before.isEmpty() && folders.contains(before.toCaseFolded()))) {
-            warnings.append({i, QStringLiteral("\"%1\" is read as a model, but it looks like "
-                                               "a directory; a directory name must not hold a "
-                                               "period")
-                                    .arg(record)});
+            warnings.append({i,
+                             QStringLiteral("\"%1\" is read as a model, but it looks like "
+                                            "a directory; a directory name must not hold a "
+                                            "period")
+                                 .arg(record)});
         }
 
         const std::pair key{directory, record};
         if (const auto first = seen.constFind(key); first != seen.cend())
-            warnings.append({i, QStringLiteral("\"%1\" in directory \"%2\" is listed already, "
-                                               "at record %3")
-                                    .arg(record, directory)
-                                    .arg(*first + 1)});
+            warnings.append({i,
+                             QStringLiteral("\"%1\" in directory \"%2\" is listed already, "
+                                            "at record %3")
+                                 .arg(record, directory)
+                                 .arg(*first + 1)});
         else
             seen.insert(key, i);
     }
 
     for (const RecordNote &note : notes) {
-        warnings.append({note.record, note.kind == RecordNote::UnclosedQuote
-                                          ? QStringLiteral("its opening double quote is not "
-                                                           "closed on its line, so the record "
-                                                           "runs to the end of the line")
-                                          : QStringLiteral("blanks around it are removed when "
-                                                           "it is read")});
+        warnings.append({note.record,
+                         note.kind == RecordNote::UnclosedQuote
+                             ? QStringLiteral("its opening double quote is not "
+                                              "closed on its line, so the record "
+                                              "runs to the end of the line")
+                             : QStringLiteral("blanks around it are removed when "
+                                              "it is read")});
     }
     std::stable_sort(warnings.begin(), warnings.end(),
                      [](const Warning &a, const Warning &b) { return a.record < b.record; });

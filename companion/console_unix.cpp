@@ -2,7 +2,7 @@
 
 namespace pql {
 
-void prepareOutput() {}
+void prepareOutput() { }
 
 void writeText(std::FILE *to, const QString &text)
 {

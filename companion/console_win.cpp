@@ -6,10 +6,7 @@
 
 namespace pql {
 
-void prepareOutput()
-{
-    _setmode(_fileno(stdout), _O_BINARY);
-}
+void prepareOutput() { _setmode(_fileno(stdout), _O_BINARY); }
 
 void writeText(std::FILE *to, const QString &text)
 {

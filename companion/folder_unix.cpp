@@ -33,9 +33,6 @@ QFileInfoList listFolder(const QString &folder, QList<QByteArray> *invalid, QStr
     return entries;
 }
 
-bool hasSystemAttribute(const QFileInfo &)
-{
-    return false;
-}
+bool hasSystemAttribute(const QFileInfo &) { return false; }
 
 } // namespace pql

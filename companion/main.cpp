@@ -19,7 +19,6 @@
 #include <cerrno>
 #include <cstdio>
 
-
 namespace {
 
 // Exit statuses, as the manual page gives them.
@@ -144,16 +143,18 @@ int check(const QString &target)
     say(stdout, QStringLiteral("Catalogue: %1").arg(result.path));
     say(stdout, QStringLiteral("Encoding: %1").arg(result.encoding));
     say(stdout, QStringLiteral("Line ends: %1").arg(pql::describeLineEnds(text)));
-    say(stdout, QStringLiteral("Records: %1 (%2, %3)")
-                    .arg(result.records.size())
-                    .arg(counted(result.records.size() - table.size(), "directory", "directories"),
-                         counted(table.size(), "model", "models")));
+    say(stdout,
+        QStringLiteral("Records: %1 (%2, %3)")
+            .arg(result.records.size())
+            .arg(counted(result.records.size() - table.size(), "directory", "directories"),
+                 counted(table.size(), "model", "models")));
     const QList<pql::Warning> warnings = pql::checkRecords(result.records, notes);
     for (const pql::Warning &warning : warnings)
         say(stdout, QStringLiteral("record %1: %2").arg(warning.record + 1).arg(warning.text));
-    say(stdout, QStringLiteral("Pathquill loads it: %1, %2.")
-                    .arg(counted(table.size(), "model", "models"),
-                         counted(warnings.size(), "warning", "warnings")));
+    say(stdout,
+        QStringLiteral("Pathquill loads it: %1, %2.")
+            .arg(counted(table.size(), "model", "models"),
+                 counted(warnings.size(), "warning", "warnings")));
     return finishOutput(Done);
 }
 
@@ -224,8 +225,9 @@ int main(int argc, char *argv[])
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);
     const bool scanning = command == QStringLiteral("scan");
-    if (!scanning && (parser.isSet(output) || parser.isSet(force) || parser.isSet(skip)
-                      || parser.isSet(hidden))) {
+    if (!scanning
+        && (parser.isSet(output) || parser.isSet(force) || parser.isSet(skip)
+            || parser.isSet(hidden))) {
         complain(QStringLiteral("-o, --force, --skip-unwritable and --include-hidden go with "
                                 "scan only"));
         return Usage;
@@ -238,8 +240,8 @@ int main(int argc, char *argv[])
     if (command == QStringLiteral("paths") && args.size() <= 2)
         return paths(args.value(1));
 
-    complain(command.isEmpty() ? QStringLiteral("no command given; see pql-catalogue --help")
-                               : QStringLiteral("wrong use of '%1'; see pql-catalogue --help")
-                                     .arg(command));
+    complain(command.isEmpty()
+                 ? QStringLiteral("no command given; see pql-catalogue --help")
+                 : QStringLiteral("wrong use of '%1'; see pql-catalogue --help").arg(command));
     return Usage;
 }

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 
-
 namespace pql {
 
 namespace {
@@ -56,9 +55,9 @@ bool isHiddenOrSystem(const QFileInfo &entry)
     // What Windows Explorer, macOS Finder and KDE's Dolphin leave in the
     // folders they show; the last two are hidden on Windows anyway.
     static const QStringList leftBehind{
-        QStringLiteral("Thumbs.db"),   QStringLiteral("ehthumbs.db"),
+        QStringLiteral("Thumbs.db"),         QStringLiteral("ehthumbs.db"),
         QStringLiteral("ehthumbs_vista.db"), QStringLiteral("desktop.ini"),
-        QStringLiteral("$RECYCLE.BIN"), QStringLiteral("System Volume Information")};
+        QStringLiteral("$RECYCLE.BIN"),      QStringLiteral("System Volume Information")};
     return entry.fileName().startsWith(u'.') || entry.isHidden() || hasSystemAttribute(entry)
         || leftBehind.contains(entry.fileName(), Qt::CaseInsensitive);
 }
@@ -91,7 +90,8 @@ public:
         for (const QByteArray &name : std::as_const(invalid)) {
             const QByteArray path = QFile::encodeName(QDir::toNativeSeparators(folder.filePath()))
                 + QDir::separator().toLatin1() + name;
-            scan.omissions.append({shownBytes(path), QStringLiteral("its name is not valid UTF-8")});
+            scan.omissions.append(
+                {shownBytes(path), QStringLiteral("its name is not valid UTF-8")});
         }
         m_walking.append(folder.canonicalFilePath());
 
@@ -118,10 +118,11 @@ public:
         }
 
         if (!files.isEmpty() && !recordProblem.isEmpty()) {
-            omit(folder, QStringLiteral("its path cannot be written, so its %1 file(s) are left "
-                                        "out: %2")
-                             .arg(files.size())
-                             .arg(recordProblem));
+            omit(folder,
+                 QStringLiteral("its path cannot be written, so its %1 file(s) are left "
+                                "out: %2")
+                     .arg(files.size())
+                     .arg(recordProblem));
         } else if (!files.isEmpty()) {
             if (!record.isEmpty())
                 scan.records.append(writtenRecord(record));
@@ -150,7 +151,8 @@ private:
     {
         QString problem = badName(sub);
         if (problem.isEmpty() && isModelRecord(record))
-            problem = QStringLiteral("its path holds a period, so it would be read as a model file");
+            problem =
+                QStringLiteral("its path holds a period, so it would be read as a model file");
         if (problem.isEmpty() && m_walking.contains(sub.canonicalFilePath()))
             problem = QStringLiteral("a link back into a folder above it (a loop)");
         // A problem that every path below this one shares leaves out the

@@ -12,16 +12,16 @@ namespace pql {
 
 // An entry of the tree that the catalogue cannot hold, and why.
 struct Omission {
-    QString path;   // as found on disk, native separators, control characters
-                    // and bytes that are no UTF-8 written as \xNN
+    QString path; // as found on disk, native separators, control characters
+                  // and bytes that are no UTF-8 written as \xNN
     QString reason;
 };
 
 struct Scan {
-    ModelTable models;          // what the catalogue holds, in catalogue order
-    QList<Omission> omissions;  // what it leaves out, in the order met
-    QStringList records;        // the catalogue's records, quoted as written
-    QStringList hidden;         // hidden and system entries passed over, as shown
+    ModelTable models;         // what the catalogue holds, in catalogue order
+    QList<Omission> omissions; // what it leaves out, in the order met
+    QStringList records;       // the catalogue's records, quoted as written
+    QStringList hidden;        // hidden and system entries passed over, as shown
 };
 
 // Whether `entry` is one that nobody means as a model or a models folder: a

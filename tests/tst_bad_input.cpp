@@ -80,8 +80,8 @@ void TestBadInput::outcome_data()
     row("exactly 5001 records", Entry::File, numberedCatalogue(5001), S::Ok, {"#5001"}, "");
     row("5002 records", Entry::File, numberedCatalogue(5002), S::TooManyRecords, {},
         "more than 5001 records");
-    row("5002nd record is empty", Entry::File, numberedCatalogue(5001) + "\n",
-        S::TooManyRecords, {}, "more than 5001 records");
+    row("5002nd record is empty", Entry::File, numberedCatalogue(5001) + "\n", S::TooManyRecords,
+        {}, "more than 5001 records");
     row("5002 records then megabytes", Entry::File,
         repeated(",", 5001) + repeated("x", 7 * 1024 * 1024), S::TooManyRecords, {},
         "more than 5001 records");
@@ -91,25 +91,34 @@ void TestBadInput::outcome_data()
         "too large");
     row("invalid UTF-8 is Windows-1252", Entry::File, "d\xC3\nna\xEFve.mod", S::Ok,
         {QString::fromUtf16(u"d\u00c3"), QString::fromUtf16(u"na\u00efve.mod")}, "");
-    row("Windows-1252 names", Entry::File, "pi\xE8" "ces\r\n\x80uro.mod\r\n", S::Ok,
-        {QString::fromUtf16(u"pi\u00e8ces"), QString::fromUtf16(u"\u20acuro.mod")}, "");
-    row("UTF-8 with byte-order mark", Entry::File, "\xEF\xBB\xBFpi\xC3\xA8" "ces\na.mod", S::Ok,
-        {QString::fromUtf16(u"pi\u00e8ces"), "a.mod"}, "");
+    row("Windows-1252 names", Entry::File,
+        "pi\xE8"
+        "ces\r\n\x80uro.mod\r\n",
+        S::Ok, {QString::fromUtf16(u"pi\u00e8ces"), QString::fromUtf16(u"\u20acuro.mod")}, "");
+    row("UTF-8 with byte-order mark", Entry::File,
+        "\xEF\xBB\xBFpi\xC3\xA8"
+        "ces\na.mod",
+        S::Ok, {QString::fromUtf16(u"pi\u00e8ces"), "a.mod"}, "");
     row("UTF-16 LE with byte-order mark", Entry::File,
-        QByteArray("\xFF\xFE" "d\0\r\0\n\0\xE9\0.\0m\0", 14), S::Ok,
-        {"d", QString::fromUtf16(u"\u00e9.m")}, "");
-    row("UTF-16 BE with byte-order mark", Entry::File,
-        QByteArray("\xFE\xFF\0d\0\n\0x\0.\0m", 12), S::Ok, {"d", "x.m"}, "");
+        QByteArray("\xFF\xFE"
+                   "d\0\r\0\n\0\xE9\0.\0m\0",
+                   14),
+        S::Ok, {"d", QString::fromUtf16(u"\u00e9.m")}, "");
+    row("UTF-16 BE with byte-order mark", Entry::File, QByteArray("\xFE\xFF\0d\0\n\0x\0.\0m", 12),
+        S::Ok, {"d", "x.m"}, "");
     row("NUL bytes", Entry::File, QByteArray("d\0ir\na\0.mod\n", 12), S::Ok,
         {QString::fromUtf16(u"d\u0000ir", 4), QString::fromUtf16(u"a\u0000.mod", 6)}, "");
-    row("control characters", Entry::File, "\x01\x1B" "d\n\x7F" "a.mod\x0C\n", S::Ok,
-        {QString::fromUtf16(u"\u0001\u001bd"), QString::fromUtf16(u"\u007fa.mod\u000c")}, "");
-    row("CR-only line ends", Entry::File, "d\ra.mod\rb.mod\r", S::Ok, {"d", "a.mod", "b.mod"},
+    row("control characters", Entry::File,
+        "\x01\x1B"
+        "d\n\x7F"
+        "a.mod\x0C\n",
+        S::Ok, {QString::fromUtf16(u"\u0001\u001bd"), QString::fromUtf16(u"\u007fa.mod\u000c")},
         "");
+    row("CR-only line ends", Entry::File, "d\ra.mod\rb.mod\r", S::Ok, {"d", "a.mod", "b.mod"}, "");
     row("mixed line ends", Entry::File, "d\r\na.mod\rb.mod\ne\n\r", S::Ok,
         {"d", "a.mod", "b.mod", "e", ""}, "");
-    row("unterminated quote", Entry::File, "d\n\"a,b.mod\nc.mod", S::Ok,
-        {"d", "a,b.mod", "c.mod"}, "");
+    row("unterminated quote", Entry::File, "d\n\"a,b.mod\nc.mod", S::Ok, {"d", "a,b.mod", "c.mod"},
+        "");
     row("10,000-character names", Entry::File,
         repeated("D", 10'000) + "\n" + repeated("m", 10'000) + ".mod\n", S::Ok,
         {QString(10'000, u'D'), QString(10'000, u'm') + QStringLiteral(".mod")}, "");
@@ -124,8 +133,8 @@ void TestBadInput::outcome()
     QFETCH(QString, refusal);
 
     CatalogueFolder folder;
-    const QString file = folder.filePath(Entry(entry) == Entry::OtherCase ? QStringLiteral("pql.Txt")
-                                                                       : QStringLiteral("PQL.TXT"));
+    const QString file = folder.filePath(
+        Entry(entry) == Entry::OtherCase ? QStringLiteral("pql.Txt") : QStringLiteral("PQL.TXT"));
     switch (Entry(entry)) {
     case Entry::OtherCase:
         QVERIFY(folder.write(bytes, QStringLiteral("pql.Txt")));

@@ -57,19 +57,19 @@ void TestCatalogue::splitting_data()
     QTest::newRow("lone comma") << "," << QStringList{"", ""};
     QTest::newRow("blanks around unquoted") << "  props \t,\t a.mod  \n"
                                             << QStringList{"props", "a.mod"};
-    QTest::newRow("inner blanks kept") << "my props\\big crate.mod"
-                                       << QStringList{"my props\\big crate.mod"};
+    QTest::newRow("inner blanks kept")
+        << "my props\\big crate.mod" << QStringList{"my props\\big crate.mod"};
     QTest::newRow("blank-only line is empty") << "a\n   \nb" << QStringList{"a", "", "b"};
     QTest::newRow("quoted comma") << "\"crate,large.mod\",b.mod"
                                   << QStringList{"crate,large.mod", "b.mod"};
     QTest::newRow("quoted keeps inner blanks") << "  \" a.mod \"  \n" << QStringList{" a.mod "};
     QTest::newRow("quoted empty") << "\"\"\nb" << QStringList{"", "b"};
-    QTest::newRow("text after closing quote kept") << "\"crate,01\".mod,x"
-                                                   << QStringList{"crate,01.mod", "x"};
-    QTest::newRow("quote inside unquoted is literal") << "ab\"c.mod,d"
-                                                       << QStringList{"ab\"c.mod", "d"};
-    QTest::newRow("unterminated quote ends at line end") << "\"a,b.mod\nc.mod"
-                                                         << QStringList{"a,b.mod", "c.mod"};
+    QTest::newRow("text after closing quote kept")
+        << "\"crate,01\".mod,x" << QStringList{"crate,01.mod", "x"};
+    QTest::newRow("quote inside unquoted is literal")
+        << "ab\"c.mod,d" << QStringList{"ab\"c.mod", "d"};
+    QTest::newRow("unterminated quote ends at line end")
+        << "\"a,b.mod\nc.mod" << QStringList{"a,b.mod", "c.mod"};
     QTest::newRow("unterminated quote at end of file") << "x\n\"a,b" << QStringList{"x", "a,b"};
     QTest::newRow("lone quote") << "\"" << QStringList{""};
     QTest::newRow("doubled quote is not an escape") << "\"a\"\"b\",c" << QStringList{"a\"b\"", "c"};
@@ -120,21 +120,25 @@ void TestCatalogue::decoding_data()
 
     QTest::newRow("ASCII") << QByteArray("props\r\na.mod") << "props\r\na.mod";
     QTest::newRow("UTF-8") << QByteArray("caf\xC3\xA9.mod") << QString::fromUtf16(u"café.mod");
-    QTest::newRow("UTF-8 byte-order mark dropped")
-        << QByteArray("\xEF\xBB\xBF" "a.mod") << "a.mod";
+    QTest::newRow("UTF-8 byte-order mark dropped") << QByteArray("\xEF\xBB\xBF"
+                                                                 "a.mod")
+                                                   << "a.mod";
     QTest::newRow("Windows-1252") << QByteArray("caf\xE9\x80.mod")
                                   << QString::fromUtf16(u"café€.mod");
     QTest::newRow("one invalid byte makes it all Windows-1252")
         << QByteArray("\xC3\xA9,\xE9") << QString::fromUtf16(u"Ã©,é");
-    QTest::newRow("mark then invalid UTF-8") << QByteArray("\xEF\xBB\xBF\xE9.mod")
-                                             << QString::fromUtf16(u"é.mod");
-    QTest::newRow("UTF-16 LE with mark") << QByteArray("\xFF\xFE" "a\0.\0m\0\xE9\0", 10)
+    QTest::newRow("mark then invalid UTF-8")
+        << QByteArray("\xEF\xBB\xBF\xE9.mod") << QString::fromUtf16(u"é.mod");
+    QTest::newRow("UTF-16 LE with mark") << QByteArray("\xFF\xFE"
+                                                       "a\0.\0m\0\xE9\0",
+                                                       10)
                                          << QString::fromUtf16(u"a.mé");
-    QTest::newRow("UTF-16 BE with mark") << QByteArray("\xFE\xFF\0a\0.\0m", 8)
-                                         << QString::fromUtf16(u"a.m");
-    QTest::newRow("NUL bytes are valid UTF-8") << QByteArray("a\0b", 3)
-                                               << QString::fromUtf16(u"a\u0000b", 3);
-    QTest::newRow("truncated UTF-8 sequence") << QByteArray("ab\xE2\x82") << QString::fromUtf16(u"ab\u00e2\u201a");
+    QTest::newRow("UTF-16 BE with mark")
+        << QByteArray("\xFE\xFF\0a\0.\0m", 8) << QString::fromUtf16(u"a.m");
+    QTest::newRow("NUL bytes are valid UTF-8")
+        << QByteArray("a\0b", 3) << QString::fromUtf16(u"a\u0000b", 3);
+    QTest::newRow("truncated UTF-8 sequence")
+        << QByteArray("ab\xE2\x82") << QString::fromUtf16(u"ab\u00e2\u201a");
 }
 
 void TestCatalogue::decoding()
@@ -225,17 +229,18 @@ void TestCatalogue::findDirs_data()
     QTest::newRow("period anywhere makes a model")
         << QStringList{"props.old", "props", ".hidden", "trailing."}
         << Rows{{"props.old", ""}, {".hidden", "props"}, {"trailing.", "props"}};
-    QTest::newRow("second of two directories wins") << QStringList{"a", "b", "m.mod"}
-                                                    << Rows{{"m.mod", "b"}};
-    QTest::newRow("name without period is a directory") << QStringList{"d", "README", "m.mod"}
-                                                        << Rows{{"m.mod", "README"}};
+    QTest::newRow("second of two directories wins")
+        << QStringList{"a", "b", "m.mod"} << Rows{{"m.mod", "b"}};
+    QTest::newRow("name without period is a directory")
+        << QStringList{"d", "README", "m.mod"} << Rows{{"m.mod", "README"}};
     QTest::newRow("only directories") << QStringList{"a", "b", ""} << Rows{};
-    QTest::newRow("names kept exactly") << QStringList{" props\\Crates ", " A.Mod "}
-                                        << Rows{{" A.Mod ", " props\\Crates "}};
-    QTest::newRow("same name in two directories") << QStringList{"a", "x.mod", "b", "x.mod"}
-                                                  << Rows{{"x.mod", "a"}, {"x.mod", "b"}};
+    QTest::newRow("names kept exactly")
+        << QStringList{" props\\Crates ", " A.Mod "} << Rows{{" A.Mod ", " props\\Crates "}};
+    QTest::newRow("same name in two directories")
+        << QStringList{"a", "x.mod", "b", "x.mod"} << Rows{{"x.mod", "a"}, {"x.mod", "b"}};
     QTest::newRow("only an ASCII full stop counts")
-        << QStringList{QString::fromUtf16(u"d\u3002mod"), QString::fromUtf16(u"e\uFF0Emod"), "m.mod"}
+        << QStringList{QString::fromUtf16(u"d\u3002mod"), QString::fromUtf16(u"e\uFF0Emod"),
+                       "m.mod"}
         << Rows{{"m.mod", QString::fromUtf16(u"e\uFF0Emod")}};
 }
 
@@ -264,12 +269,24 @@ void TestCatalogue::composePath_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("path");
 
-    QTest::newRow("plain") << "props" << "crate01.mod" << "models\\props\\crate01.mod";
-    QTest::newRow("nested") << "props\\crates" << "c.mod" << "models\\props\\crates\\c.mod";
-    QTest::newRow("empty directory") << "" << "c.mod" << "models\\\\c.mod";
-    QTest::newRow("empty name") << "props" << "" << "";
-    QTest::newRow("nothing trimmed") << " a " << " b.mod " << "models\\ a \\ b.mod ";
-    QTest::newRow("forward slashes kept") << "a/b" << "c.mod" << "models\\a/b\\c.mod";
+    QTest::newRow("plain") << "props"
+                           << "crate01.mod"
+                           << "models\\props\\crate01.mod";
+    QTest::newRow("nested") << "props\\crates"
+                            << "c.mod"
+                            << "models\\props\\crates\\c.mod";
+    QTest::newRow("empty directory") << ""
+                                     << "c.mod"
+                                     << "models\\\\c.mod";
+    QTest::newRow("empty name") << "props"
+                                << ""
+                                << "";
+    QTest::newRow("nothing trimmed") << " a "
+                                     << " b.mod "
+                                     << "models\\ a \\ b.mod ";
+    QTest::newRow("forward slashes kept") << "a/b"
+                                          << "c.mod"
+                                          << "models\\a/b\\c.mod";
 }
 
 void TestCatalogue::composePath()

@@ -73,32 +73,44 @@ void TestCompanion::scanReadsBackAsTheTree()
                       "props/Thumbs.db", "DESKTOP.INI", ".hidden.mod", ".git/config.mod"};
 #ifdef Q_OS_UNIX
     // Names that Windows does not allow.
-    files << " blank ends.mod\t" << "quote\"inside.mod" << "q\"x /below/b.mod"
+    files << " blank ends.mod\t"
+          << "quote\"inside.mod"
+          << "q\"x /below/b.mod"
           // left out
-          << "q\"x /t.mod" << "\"quoted.mod" << "both,\".mod" << "line\nbreak.mod"
-          << "back\\slash.mod" << "\"start/x.mod";
+          << "q\"x /t.mod"
+          << "\"quoted.mod"
+          << "both,\".mod"
+          << "line\nbreak.mod"
+          << "back\\slash.mod"
+          << "\"start/x.mod";
 #endif
     for (const QString &file : files)
         touch(m + u'/' + file);
     QDir().mkpath(m + QStringLiteral("/empty/emptier"));
     // In catalogue order: names ordered by their UTF-16 codes, files first.
-    ModelTable expected{{"comma,name.mod", ""}, {"root.mod", ""},
-                        {"deep.mod", "a\\b\\c\\d\\e\\f\\g\\h"}, {"x.y", "a,b"},
-                        {"öl.mod", "für"}, {"Crate02.MOD", "props"}, {"crate01.mod", "props"}};
+    ModelTable expected{
+        {"comma,name.mod", ""},  {"root.mod", ""},  {"deep.mod", "a\\b\\c\\d\\e\\f\\g\\h"},
+        {"x.y", "a,b"},          {"öl.mod", "für"}, {"Crate02.MOD", "props"},
+        {"crate01.mod", "props"}};
     QStringList leftOut{"props.old", "noperiod"};
 #ifdef Q_OS_UNIX
     expected.insert(0, {" blank ends.mod\t", ""});
     expected.insert(2, {"quote\"inside.mod", ""});
     expected.append(ModelRow{"b.mod", "q\"x \\below"});
-    leftOut << "\"quoted.mod" << "both,\".mod" << "line\\x0abreak.mod" << "back\\slash.mod"
-            << "\"start" << "q\"x ";
+    leftOut << "\"quoted.mod"
+            << "both,\".mod"
+            << "line\\x0abreak.mod"
+            << "back\\slash.mod"
+            << "\"start"
+            << "q\"x ";
 #endif
 #ifdef Q_OS_UNIX
     // A name that is not UTF-8, and a link loop.
     const QByteArray badName = QFile::encodeName(m) + "/bad\xff.mod";
     ::close(::open(badName.constData(), O_CREAT | O_WRONLY, 0644));
     QVERIFY(QFile::link(m, m + QStringLiteral("/props/loop")));
-    leftOut << "bad\\xff.mod" << "props/loop";
+    leftOut << "bad\\xff.mod"
+            << "props/loop";
 #endif
 
     const Run scan = run({"scan", "models"}, top.path());
@@ -113,15 +125,18 @@ void TestCompanion::scanReadsBackAsTheTree()
     QList<QByteArray> lines = scan.err.trimmed().split('\n');
     QVERIFY2(lines.removeAll("pql-catalogue: left out 4 hidden or system entries (such as "
                              + QDir::toNativeSeparators("models/.git, models/.hidden.mod, "
-                                                        "models/DESKTOP.INI").toUtf8()
-                             + "); give --include-hidden to list them") == 1,
+                                                        "models/DESKTOP.INI")
+                                   .toUtf8()
+                             + "); give --include-hidden to list them")
+                 == 1,
              scan.err);
     QCOMPARE(lines.size(), leftOut.size());
     for (const QString &name : leftOut) {
-        const QByteArray prefix = "pql-catalogue: left out "
-            + QDir::toNativeSeparators("models/" + name).toUtf8() + ":";
+        const QByteArray prefix =
+            "pql-catalogue: left out " + QDir::toNativeSeparators("models/" + name).toUtf8() + ":";
         QVERIFY2(std::count_if(lines.begin(), lines.end(),
-                               [&](const QByteArray &line) { return line.startsWith(prefix); }) == 1,
+                               [&](const QByteArray &line) { return line.startsWith(prefix); })
+                     == 1,
                  prefix + "\n" + scan.err);
     }
 }
@@ -132,22 +147,38 @@ void TestCompanion::scanStatuses_data()
     QTest::addColumn<QByteArray>("existing"); // PQL.TXT before, or null for none
     QTest::addColumn<int>("files");           // models in the tree
     QTest::addColumn<int>("status");
-    QTest::addColumn<QByteArray>("after");    // PQL.TXT after: "scan" for the catalogue
+    QTest::addColumn<QByteArray>("after"); // PQL.TXT after: "scan" for the catalogue
     QTest::addColumn<QString>("message");
 
     const QByteArray old("old catalogue\r\n");
-    QTest::newRow("new file") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 3 << 0 << QByteArray("scan") << "";
-    QTest::newRow("existing file kept") << QStringList{"scan", "models", "-o", "PQL.TXT"} << old << 3 << 3 << old << "--force";
-    QTest::newRow("existing file replaced") << QStringList{"scan", "-o", "PQL.TXT", "--force", "models"} << old << 3 << 0 << QByteArray("scan") << "";
-    QTest::newRow("5002 records: nothing written") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 5001 << 3 << QByteArray() << "more than the 5001";
-    QTest::newRow("5001 records") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 5000 << 0 << QByteArray("scan") << "";
-    QTest::newRow("into a missing folder") << QStringList{"scan", "models", "-o", "gone/PQL.TXT"} << QByteArray() << 3 << 4 << QByteArray() << "nothing written";
-    QTest::newRow("no model file") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 0 << 3 << QByteArray() << "holds no model file";
-    QTest::newRow("no model file, skipping") << QStringList{"scan", "models", "--skip-unwritable"} << QByteArray() << 0 << 3 << QByteArray() << "holds no model file";
-    QTest::newRow("no such tree") << QStringList{"scan", "nothing", "-o", "PQL.TXT"} << QByteArray() << 3 << 3 << QByteArray() << "not a folder";
-    QTest::newRow("no command") << QStringList{} << QByteArray() << 3 << 2 << QByteArray() << "no command";
-    QTest::newRow("scan option with check") << QStringList{"check", "--force"} << QByteArray() << 3 << 2 << QByteArray() << "scan only";
-    QTest::newRow("unknown option") << QStringList{"scan", "--frob", "models"} << QByteArray() << 3 << 2 << QByteArray() << "frob";
+    QTest::newRow("new file") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 3
+                              << 0 << QByteArray("scan") << "";
+    QTest::newRow("existing file kept")
+        << QStringList{"scan", "models", "-o", "PQL.TXT"} << old << 3 << 3 << old << "--force";
+    QTest::newRow("existing file replaced")
+        << QStringList{"scan", "-o", "PQL.TXT", "--force", "models"} << old << 3 << 0
+        << QByteArray("scan") << "";
+    QTest::newRow("5002 records: nothing written")
+        << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 5001 << 3
+        << QByteArray() << "more than the 5001";
+    QTest::newRow("5001 records") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray()
+                                  << 5000 << 0 << QByteArray("scan") << "";
+    QTest::newRow("into a missing folder")
+        << QStringList{"scan", "models", "-o", "gone/PQL.TXT"} << QByteArray() << 3 << 4
+        << QByteArray() << "nothing written";
+    QTest::newRow("no model file") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray()
+                                   << 0 << 3 << QByteArray() << "holds no model file";
+    QTest::newRow("no model file, skipping")
+        << QStringList{"scan", "models", "--skip-unwritable"} << QByteArray() << 0 << 3
+        << QByteArray() << "holds no model file";
+    QTest::newRow("no such tree") << QStringList{"scan", "nothing", "-o", "PQL.TXT"} << QByteArray()
+                                  << 3 << 3 << QByteArray() << "not a folder";
+    QTest::newRow("no command") << QStringList{} << QByteArray() << 3 << 2 << QByteArray()
+                                << "no command";
+    QTest::newRow("scan option with check")
+        << QStringList{"check", "--force"} << QByteArray() << 3 << 2 << QByteArray() << "scan only";
+    QTest::newRow("unknown option") << QStringList{"scan", "--frob", "models"} << QByteArray() << 3
+                                    << 2 << QByteArray() << "frob";
 }
 
 void TestCompanion::scanStatuses()
@@ -180,7 +211,8 @@ void TestCompanion::scanStatuses()
         QCOMPARE(catalogue.readAll(), after);
     }
     // No temporary file is left behind, whatever happened.
-    QCOMPARE(QDir(top.path()).entryList(QDir::Files), catalogue.exists() ? QStringList{"PQL.TXT"} : QStringList{});
+    QCOMPARE(QDir(top.path()).entryList(QDir::Files),
+             catalogue.exists() ? QStringList{"PQL.TXT"} : QStringList{});
     catalogue.close(); // Windows replaces no file that is open
     if (status == 0)
         QCOMPARE(run(args + QStringList{"--skip-unwritable", "--force"}, top.path()).status, 0);
@@ -195,25 +227,36 @@ void TestCompanion::checkAndPaths_data()
     QTest::addColumn<QString>("message");   // standard error holds this
 
     const QByteArray good("a.mod\r\nprops\r\n\"x,y.mod\"\nCrate02.MOD\r\n");
-    QTest::newRow("paths") << QStringList{"paths"} << good << 0
-                           << QByteArray("models\\\\a.mod\nmodels\\props\\x,y.mod\nmodels\\props\\Crate02.MOD\n") << "";
-    QTest::newRow("paths of a file") << QStringList{"paths", "PQL.TXT"} << QByteArray("d\n\xe9.mod\n") << 0
-                                     << QByteArray("models\\d\\\xc3\xa9.mod\n") << "";
+    QTest::newRow("paths")
+        << QStringList{"paths"} << good << 0
+        << QByteArray("models\\\\a.mod\nmodels\\props\\x,y.mod\nmodels\\props\\Crate02.MOD\n")
+        << "";
+    QTest::newRow("paths of a file")
+        << QStringList{"paths", "PQL.TXT"} << QByteArray("d\n\xe9.mod\n") << 0
+        << QByteArray("models\\d\\\xc3\xa9.mod\n") << "";
     QTest::newRow("check") << QStringList{"check", "."} << good << 0
-                           << QByteArray("Line ends: 3 CRLF, 1 LF\nRecords: 4 (1 directory, 3 models)\n"
-                                         "record 1: the first 1 record(s)") << "";
+                           << QByteArray(
+                                  "Line ends: 3 CRLF, 1 LF\nRecords: 4 (1 directory, 3 models)\n"
+                                  "record 1: the first 1 record(s)")
+                           << "";
     QTest::newRow("check, every warning")
         << QStringList{"check"}
         << QByteArray("props\r\ncrate01.mod\r\ncrate02\r\ncrate03.mod\r\nprops.old\r\n"
-                      " crate03.mod\r\n\"x,y.mod\r\n\\fx\r\n.fxrc.mod\r\n") << 0
-        << QByteArray("record 3: \"crate02\" is read as a directory, but it looks like a model file name beside \"crate01.mod\"; a model name needs a period\n"
-                      "record 5: \"props.old\" is read as a model, but it looks like a directory; a directory name must not hold a period\n"
-                      "record 6: \"crate03.mod\" in directory \"crate02\" is listed already, at record 4\n"
-                      "record 6: blanks around it are removed when it is read\n"
-                      "record 7: its opening double quote is not closed on its line, so the record runs to the end of the line\n"
-                      "Pathquill loads it: 6 models, 5 warnings.\n") << "";
+                      " crate03.mod\r\n\"x,y.mod\r\n\\fx\r\n.fxrc.mod\r\n")
+        << 0
+        << QByteArray(
+               "record 3: \"crate02\" is read as a directory, but it looks like a model file name "
+               "beside \"crate01.mod\"; a model name needs a period\n"
+               "record 5: \"props.old\" is read as a model, but it looks like a directory; a "
+               "directory name must not hold a period\n"
+               "record 6: \"crate03.mod\" in directory \"crate02\" is listed already, at record 4\n"
+               "record 6: blanks around it are removed when it is read\n"
+               "record 7: its opening double quote is not closed on its line, so the record runs "
+               "to the end of the line\n"
+               "Pathquill loads it: 6 models, 5 warnings.\n")
+        << "";
     QTest::newRow("help names the program") << QStringList{"--help"} << QByteArray() << 0
-                                             << QByteArray("Usage: pql-catalogue [options]") << "";
+                                            << QByteArray("Usage: pql-catalogue [options]") << "";
 #ifdef Q_OS_UNIX
     for (const char *command : {"check", "paths", "scan"}) {
         QTest::addRow("%s to a full disk", command)
@@ -223,9 +266,12 @@ void TestCompanion::checkAndPaths_data()
 #endif
     QTest::newRow("check, Windows-1252") << QStringList{"check"} << QByteArray("d\n\xe9.mod\n") << 0
                                          << QByteArray("Encoding: Windows-1252") << "";
-    QTest::newRow("check, refused") << QStringList{"check"} << QByteArray("") << 1 << QByteArray() << "is empty";
-    QTest::newRow("paths, refused") << QStringList{"paths"} << QByteArray("props\n") << 1 << QByteArray() << "no model";
-    QTest::newRow("check, missing") << QStringList{"check"} << QByteArray() << 1 << QByteArray() << "was not found";
+    QTest::newRow("check, refused")
+        << QStringList{"check"} << QByteArray("") << 1 << QByteArray() << "is empty";
+    QTest::newRow("paths, refused")
+        << QStringList{"paths"} << QByteArray("props\n") << 1 << QByteArray() << "no model";
+    QTest::newRow("check, missing")
+        << QStringList{"check"} << QByteArray() << 1 << QByteArray() << "was not found";
 }
 
 void TestCompanion::checkAndPaths()

@@ -22,19 +22,19 @@ private Q_SLOTS:
 namespace {
 
 const ModelTable table{
-    {"crate01.mod", "props"},           // 0
-    {"Crate02.MOD", "props\\crates"},   // 1
-    {"barrel.mdl", "props"},            // 2
-    {"car.mod", "vehicles"},            // 3
-    {"crate01.mod", "props\\old"},      // 4
-    {"tank", "vehicles"},               // 5: a name is a name, period or not
-    {QString::fromUtf16(u"Ölfass.mod"), "props"},  // 6
-    {QString::fromUtf16(u"İkon.mod"), "icons"},    // 7
-    {"readme", "docs.mod"},             // 8: directory text is never searched
-    {QString::fromUtf16(u"οδος.mod"), "greek"},  // 9: final sigma
-    {QString::fromUtf16(u"ΟΔΟΣ.OBJ"), "greek"},  // 10: capital sigma
+    {"crate01.mod", "props"},                         // 0
+    {"Crate02.MOD", "props\\crates"},                 // 1
+    {"barrel.mdl", "props"},                          // 2
+    {"car.mod", "vehicles"},                          // 3
+    {"crate01.mod", "props\\old"},                    // 4
+    {"tank", "vehicles"},                             // 5: a name is a name, period or not
+    {QString::fromUtf16(u"Ölfass.mod"), "props"},     // 6
+    {QString::fromUtf16(u"İkon.mod"), "icons"},       // 7
+    {"readme", "docs.mod"},                           // 8: directory text is never searched
+    {QString::fromUtf16(u"οδος.mod"), "greek"},       // 9: final sigma
+    {QString::fromUtf16(u"ΟΔΟΣ.OBJ"), "greek"},       // 10: capital sigma
     {QString::fromUtf16(u"cafe\u0301s.mod"), "food"}, // 11: é decomposed
-    {QString::fromUtf16(u"café2.mod"), "food"},        // 12: é precomposed
+    {QString::fromUtf16(u"café2.mod"), "food"},       // 12: é precomposed
 };
 
 } // namespace
@@ -44,7 +44,8 @@ void TestSearch::find_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QList<int>>("rows");
 
-    QTest::newRow("empty matches all, in order") << "" << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    QTest::newRow("empty matches all, in order")
+        << "" << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
     QTest::newRow("upper case text") << "CRATE" << QList<int>{0, 1, 4};
     QTest::newRow("mixed case text") << "cRaTe0" << QList<int>{0, 1, 4};
     QTest::newRow("extension searched") << "mod" << QList<int>{0, 1, 3, 4, 6, 7, 9, 11, 12};
@@ -59,8 +60,10 @@ void TestSearch::find_data()
     QTest::newRow("non-ASCII upper text") << QString::fromUtf16(u"ÖLFASS") << QList<int>{6};
     QTest::newRow("dotted capital I") << QString::fromUtf16(u"İkon") << QList<int>{7};
     // Case folding, not lower-casing: capital, medial and final sigma are one.
-    QTest::newRow("capital sigma finds final sigma") << QString::fromUtf16(u"ΟΔΟΣ") << QList<int>{9, 10};
-    QTest::newRow("final sigma finds capital sigma") << QString::fromUtf16(u"οδος") << QList<int>{9, 10};
+    QTest::newRow("capital sigma finds final sigma")
+        << QString::fromUtf16(u"ΟΔΟΣ") << QList<int>{9, 10};
+    QTest::newRow("final sigma finds capital sigma")
+        << QString::fromUtf16(u"οδος") << QList<int>{9, 10};
     // Canonically equal text matches, however either side is composed.
     QTest::newRow("precomposed text") << QString::fromUtf16(u"CAFÉ") << QList<int>{11, 12};
     QTest::newRow("decomposed text") << QString::fromUtf16(u"cafe\u0301") << QList<int>{11, 12};
@@ -86,7 +89,8 @@ void TestSearch::neverAcrossTwoNames_data()
     QTest::newRow("last characters") << "YA" << QList<int>{0};
     QTest::newRow("first characters") << "b.c" << QList<int>{1};
     QTest::newRow("whole first name") << "x.ya" << QList<int>{0};
-    QTest::newRow("after a name with a dotted capital I") << QString::fromUtf16(u"İk") << QList<int>{3};
+    QTest::newRow("after a name with a dotted capital I")
+        << QString::fromUtf16(u"İk") << QList<int>{3};
     QTest::newRow("next to a name that folds longer") << "ok.m" << QList<int>{4};
 }
 
@@ -94,7 +98,11 @@ void TestSearch::neverAcrossTwoNames()
 {
     QFETCH(QString, text);
     QFETCH(QList<int>, rows);
-    const ModelTable names{{"x.yA", "d"}, {"b.c", "d"}, {"zab.d", "d"}, {QString::fromUtf16(u"İk.x"), "d"}, {"ok.m", "d"}};
+    const ModelTable names{{"x.yA", "d"},
+                           {"b.c", "d"},
+                           {"zab.d", "d"},
+                           {QString::fromUtf16(u"İk.x"), "d"},
+                           {"ok.m", "d"}};
     QCOMPARE(NameSearch(names).find(text), rows);
 }
 

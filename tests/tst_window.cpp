@@ -147,8 +147,8 @@ void TestWindow::listFollowsEverySearch()
     open(sampleCatalogue);
     QAbstractItemModelTester tester(modelList()->model(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
-    const QStringList all{"orphan.mod", "crate01.mod", "Crate02.MOD", "barrel.mdl",
-                          "crate01.mod", "loose.mod", "car.mod"};
+    const QStringList all{"orphan.mod",  "crate01.mod", "Crate02.MOD", "barrel.mdl",
+                          "crate01.mod", "loose.mod",   "car.mod"};
     const QList<std::pair<QString, QStringList>> steps{
         {"crate", {"crate01.mod", "Crate02.MOD", "crate01.mod"}},
         {"r", {"orphan.mod", "crate01.mod", "Crate02.MOD", "barrel.mdl", "crate01.mod", "car.mod"}},
@@ -158,7 +158,8 @@ void TestWindow::listFollowsEverySearch()
         {"o", {"orphan.mod", "crate01.mod", "Crate02.MOD", "crate01.mod", "loose.mod", "car.mod"}},
         {"01", {"crate01.mod", "crate01.mod"}},
         {"a", {"orphan.mod", "crate01.mod", "Crate02.MOD", "barrel.mdl", "crate01.mod", "car.mod"}},
-        {".MOD", {"orphan.mod", "crate01.mod", "Crate02.MOD", "crate01.mod", "loose.mod", "car.mod"}},
+        {".MOD",
+         {"orphan.mod", "crate01.mod", "Crate02.MOD", "crate01.mod", "loose.mod", "car.mod"}},
     };
     for (const auto &[text, names] : steps) {
         searchName()->selectAll();
@@ -268,8 +269,9 @@ void TestWindow::pickingAnEmptyDirectory()
 {
     open(sampleCatalogue);
     QTest::keyClicks(searchName(), QStringLiteral("o"));
-    QCOMPARE(itemsOf(modelList()), (QStringList{"orphan.mod", "crate01.mod", "Crate02.MOD",
-                                                "crate01.mod", "loose.mod", "car.mod"}));
+    QCOMPARE(itemsOf(modelList()),
+             (QStringList{"orphan.mod", "crate01.mod", "Crate02.MOD", "crate01.mod", "loose.mod",
+                          "car.mod"}));
     modelList()->setFocus();
     for (int i = 0; i < 5; ++i)
         QTest::keyClick(modelList(), Qt::Key_Down);
@@ -401,10 +403,14 @@ void TestWindow::pastedTextKeepsItsFirstLine_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("pasted");
     // Each box holds "ab" with the cursor between the two letters.
-    QTest::newRow("Search_name, LF") << "Search_name" << "cess\nmore";
-    QTest::newRow("Model_list, CRLF") << "Model_list" << "cess\r\nmore\r\n";
-    QTest::newRow("Dir_Box, blank lines") << "Dir_Box" << "cess\n\n\nmore";
-    QTest::newRow("Fullpath, lone CR then LF") << "Fullpath" << "cess\rmore\nyet more";
+    QTest::newRow("Search_name, LF") << "Search_name"
+                                     << "cess\nmore";
+    QTest::newRow("Model_list, CRLF") << "Model_list"
+                                      << "cess\r\nmore\r\n";
+    QTest::newRow("Dir_Box, blank lines") << "Dir_Box"
+                                          << "cess\n\n\nmore";
+    QTest::newRow("Fullpath, lone CR then LF") << "Fullpath"
+                                               << "cess\rmore\nyet more";
 }
 
 void TestWindow::pastedTextKeepsItsFirstLine()

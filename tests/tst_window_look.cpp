@@ -142,7 +142,7 @@ void TestWindowLook::textsFitTheirBoxes()
     // no dark pixel of it reaches the edge of its box, where it would be cut.
     open(sampleCatalogue);
     const QList<std::pair<const char *, QString>> texts{
-        {"Label1", "Total Models"}, {"Label2", "5001"}, {"Label3", "Pathquill"},
+        {"Label1", "Total Models"}, {"Label2", "5001"},  {"Label3", "Pathquill"},
         {"Label4", "Search Text"},  {"Label5", "Model"}, {"Label6", "Path"},
         {"Label7", "Matches"},      {"Matches", "5001"}, {"LoadingLabel", "Loading File..."}};
     for (const auto &[name, text] : texts) {
@@ -157,7 +157,8 @@ void TestWindowLook::textsFitTheirBoxes()
                 // Left-aligned text may start right at the left edge.
                 const bool edge = y == 0 || x == image.width() - 1 || y == image.height() - 1
                     || (x == 0 && (label->alignment() & Qt::AlignHCenter));
-                QVERIFY2(!(dark && edge), qPrintable(QStringLiteral("%1 cut at %2,%3").arg(name).arg(x).arg(y)));
+                QVERIFY2(!(dark && edge),
+                         qPrintable(QStringLiteral("%1 cut at %2,%3").arg(name).arg(x).arg(y)));
             }
         }
         QVERIFY2(inked, name);
@@ -195,13 +196,20 @@ void TestWindowLook::accessibleNames_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("accessible");
-    QTest::newRow("Search_name") << "Search_name" << "Search Text";
-    QTest::newRow("Model_list") << "Model_list" << "Model";
-    QTest::newRow("Fullpath") << "Fullpath" << "Path";
-    QTest::newRow("Matches") << "Matches" << "Matches 7";
-    QTest::newRow("Label2") << "Label2" << "Total Models 7";
-    QTest::newRow("Dir_Box") << "Dir_Box" << "Directory";
-    QTest::newRow("Command1") << "Command1" << "Copy to Clipboard";
+    QTest::newRow("Search_name") << "Search_name"
+                                 << "Search Text";
+    QTest::newRow("Model_list") << "Model_list"
+                                << "Model";
+    QTest::newRow("Fullpath") << "Fullpath"
+                              << "Path";
+    QTest::newRow("Matches") << "Matches"
+                             << "Matches 7";
+    QTest::newRow("Label2") << "Label2"
+                            << "Total Models 7";
+    QTest::newRow("Dir_Box") << "Dir_Box"
+                             << "Directory";
+    QTest::newRow("Command1") << "Command1"
+                              << "Copy to Clipboard";
 }
 
 void TestWindowLook::accessibleNames()
@@ -241,8 +249,8 @@ void TestWindowLook::icon()
             }
         }
         QVERIFY(colours.size() <= 16);
-        QCOMPARE(image.pixel(size / 2, 0), qRgb(0, 0, 0));           // black outline
-        QCOMPARE(image.pixel(size / 2, 1), qRgb(255, 255, 255));     // raised top edge
+        QCOMPARE(image.pixel(size / 2, 0), qRgb(0, 0, 0));              // black outline
+        QCOMPARE(image.pixel(size / 2, 1), qRgb(255, 255, 255));        // raised top edge
         QCOMPARE(image.pixel(size - 2, size / 2), qRgb(128, 128, 128)); // shaded right edge
     }
     QCOMPARE(pql::applicationIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));

@@ -19,18 +19,17 @@
 
 inline namespace window_fixture {
 
-inline const QByteArray sampleCatalogue =
-    "orphan.mod\r\n"
-    "props\r\n"
-    "crate01.mod\r\n"
-    "Crate02.MOD\r\n"
-    "barrel.mdl\r\n"
-    "props\\crates\r\n"
-    "crate01.mod\r\n"
-    "\r\n"
-    "loose.mod\r\n"
-    "vehicles\r\n"
-    "car.mod\r\n";
+inline const QByteArray sampleCatalogue = "orphan.mod\r\n"
+                                          "props\r\n"
+                                          "crate01.mod\r\n"
+                                          "Crate02.MOD\r\n"
+                                          "barrel.mdl\r\n"
+                                          "props\\crates\r\n"
+                                          "crate01.mod\r\n"
+                                          "\r\n"
+                                          "loose.mod\r\n"
+                                          "vehicles\r\n"
+                                          "car.mod\r\n";
 
 inline QStringList itemsOf(const QComboBox *combo)
 {
@@ -54,7 +53,7 @@ inline void whenModalOpens(std::function<void(QMessageBox *)> inspect)
     });
 }
 
-} // namespace
+} // namespace window_fixture
 
 // Each test class calls setUp() from its init() and tearDown() from its
 // cleanup(), then opens the window with open().

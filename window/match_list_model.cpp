@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-MatchListModel::MatchListModel(QObject *parent) : QAbstractListModel(parent) {}
+MatchListModel::MatchListModel(QObject *parent) : QAbstractListModel(parent) { }
 
 void MatchListModel::setTable(const pql::ModelTable &table)
 {

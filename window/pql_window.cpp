@@ -24,8 +24,7 @@ namespace {
 
 const QKeySequence exitShortcut(Qt::CTRL | Qt::Key_X);
 
-template <typename T>
-T *makeControl(QWidget *parent, const char *name)
+template <typename T> T *makeControl(QWidget *parent, const char *name)
 {
     auto *control = new T(parent);
     control->setObjectName(QString::fromLatin1(name));
@@ -43,8 +42,7 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption)
 
 } // namespace
 
-PQL::PQL(QWidget *parent)
-    : QMainWindow(parent)
+PQL::PQL(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("PQL"));
     setWindowTitle(QStringLiteral("Pathquill"));
@@ -302,8 +300,8 @@ QString PQL::aboutText()
 void PQL::mnuAbout_Click()
 {
     // A message box breaks lines at line feeds, not at lone carriage returns.
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("PQL"),
-                    aboutText().replace(u'\r', u'\n'), QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("PQL"), aboutText().replace(u'\r', u'\n'),
+                    QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("aboutBox"));
     box.setFont(font());
     box.setTextFormat(Qt::PlainText);

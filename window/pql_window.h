@@ -82,5 +82,4 @@ private:
     qint16 Num_models = 0;
     pql::ModelTable Model_table;
     pql::NameSearch m_nameSearch;
-
 };

@@ -12,10 +12,7 @@ namespace {
 // The line ends of the catalogue, and so of every name and path: a model
 // name may hold any other character (a form feed, a Unicode line separator),
 // and such a name must reach the boxes whole.
-bool isLineBreak(QChar c)
-{
-    return c == u'\n' || c == u'\r';
-}
+bool isLineBreak(QChar c) { return c == u'\n' || c == u'\r'; }
 
 } // namespace
 
@@ -25,8 +22,8 @@ QValidator::State SingleLineValidator::validate(QString &input, int &pos) const
     if (first == input.cend())
         return Acceptable;
     const qsizetype from = first - input.cbegin();
-    const qsizetype lastBreak =
-        input.size() - 1 - (std::find_if(input.crbegin(), input.crend(), isLineBreak) - input.crbegin());
+    const qsizetype lastBreak = input.size() - 1
+        - (std::find_if(input.crbegin(), input.crend(), isLineBreak) - input.crbegin());
     const qsizetype to = std::max<qsizetype>(pos, lastBreak + 1);
     input.remove(from, to - from);
     pos = int(from);
