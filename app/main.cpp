@@ -97,8 +97,9 @@ void connected()
 // wl_display_read_events (seen with Qt 6.4.2 and 6.8.2). On Wayland the
 // teardown is therefore given a bound: should it not finish within it, the
 // process ends anyway, with the status the event loop returned. Nothing is
-// lost: the program keeps no state and writes no file, and on Wayland the
-// clipboard is the compositor's to keep.
+// lost: the program keeps no state and writes no file, and on Wayland a
+// clipboard manager, where there is one, takes a copied path when it is
+// copied, not when the program ends.
 constexpr std::chrono::milliseconds teardownBound{500};
 
 bool teardownMayHang() { return QGuiApplication::platformName().startsWith(u"wayland"); }

@@ -118,7 +118,8 @@ int scan(const QString &folder, const QString &output, bool force, bool skipUnwr
     const int status = found.omissions.isEmpty() || skipUnwritable ? Done : LeftOut;
     const QByteArray text = pql::catalogueText(found.records);
     if (output.isEmpty()) {
-        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+        // The same bytes to a file or pipe; the text itself to a console.
+        pql::writeText(stdout, QString::fromUtf8(text));
         return finishOutput(status);
     }
     // Written beside the target and renamed over it only when complete.
