@@ -20,6 +20,14 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 toolchain=$top/cmake/mingw-w64-x86_64.cmake
 version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
 
+# DirectWrite 3 stays out of Qt 6.4 as it always was; Qt 6.8's Windows
+# font database does not build without it (its custom font loader is
+# declared only with it).
+case $version in
+    6.[0-7].*) directwrite3=OFF ;;
+    *) directwrite3=ON ;;
+esac
+
 # The configure line, apart from the source, build and install folders.
 options="-G Ninja
 -DCMAKE_TOOLCHAIN_FILE=$toolchain
@@ -49,7 +57,7 @@ options="-G Ninja
 -DFEATURE_system_png=OFF
 -DFEATURE_tabletevent=OFF
 -DFEATURE_direct2d=OFF
--DFEATURE_directwrite3=OFF"
+-DFEATURE_directwrite3=$directwrite3"
 
 # The options as the repository has them, wherever it is checked out.
 recorded=$(printf '%s\n' "$options" | sed "s|$top/||")
