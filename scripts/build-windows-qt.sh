@@ -20,12 +20,12 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 toolchain=$top/cmake/mingw-w64-x86_64.cmake
 version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
 
-# DirectWrite 3 stays out of Qt 6.4 as it always was; Qt 6.8's Windows
-# font database does not build without it (its custom font loader is
-# declared only with it).
+# Direct2D and DirectWrite 3 stay out of Qt 6.4 as they always were; Qt
+# 6.8's Windows font database does not build without them (its custom font
+# loader is defined only with Direct2D).
 case $version in
-    6.[0-7].*) directwrite3=OFF ;;
-    *) directwrite3=ON ;;
+    6.[0-7].*) direct2d=OFF ;;
+    *) direct2d=ON ;;
 esac
 
 # The configure line, apart from the source, build and install folders.
@@ -56,8 +56,8 @@ options="-G Ninja
 -DFEATURE_system_harfbuzz=OFF
 -DFEATURE_system_png=OFF
 -DFEATURE_tabletevent=OFF
--DFEATURE_direct2d=OFF
--DFEATURE_directwrite3=$directwrite3"
+-DFEATURE_direct2d=$direct2d
+-DFEATURE_directwrite3=$direct2d"
 
 # The options as the repository has them, wherever it is checked out.
 recorded=$(printf '%s\n' "$options" | sed "s|$top/||")
