@@ -13,7 +13,8 @@ for exe in "$@"; do
             oleaut32.dll | comdlg32.dll | imm32.dll | winmm.dll | uxtheme.dll | dwmapi.dll | \
             version.dll | shlwapi.dll | msvcrt.dll | ws2_32.dll | userenv.dll | netapi32.dll | \
             wtsapi32.dll | setupapi.dll | crypt32.dll | bcrypt.dll | d3d9.dll | d3d11.dll | \
-            dxgi.dll | authz.dll | mpr.dll | rpcrt4.dll | winspool.drv | ntdll.dll | \
+            dxgi.dll | d3d12.dll | d2d1.dll | dwrite.dll | authz.dll | mpr.dll | rpcrt4.dll | \
+            winspool.drv | ntdll.dll | \
             shcore.dll | api-ms-win-core-synch-l1-2-0.dll | api-ms-win-core-winrt-l1-1-0.dll | \
             api-ms-win-core-winrt-string-l1-1-0.dll) ;;
             *) echo "FAIL: $exe imports $dll, which Windows does not have of itself"; failed=1 ;;

@@ -7,5 +7,8 @@ log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 wine "$@" -o "$(winepath -w "$log" 2>/dev/null)",txt
 status=$?
+# The prefix's server goes with the test's display, so the next test, on a
+# display of its own, starts its own.
+wineserver -w
 cat "$log"
 exit $status
