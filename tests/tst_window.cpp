@@ -6,22 +6,10 @@
 
 #include <QAbstractItemModelTester>
 #include <QAbstractItemView>
-#include <QAccessible>
-#include <QApplication>
-#include <QClipboard>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
-
-#include <functional>
-#include <memory>
 
 class TestWindow : public QObject, public WindowFixture
 {
