@@ -10,3 +10,9 @@ add_link_options(-static)
 # Every program of the build lands in one folder, where each runs as it is
 # (under Wine, for the tests).
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# With static Qt, the platform plugin, the style and the image formats are
+# linked into each program as Qt's packages choose them. Debian's Qt 6.8
+# source turns that choice off by default (its own builds are shared), which
+# leaves PQL.exe with no platform plugin at all: ask for it back.
+set(QT_SKIP_AUTO_PLUGIN_INCLUSION OFF)
