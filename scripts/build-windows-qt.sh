@@ -23,15 +23,18 @@ version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
 # Direct2D and DirectWrite 3 stay out of Qt 6.4 as they always were; Qt
 # 6.8's Windows font database does not build without them (its custom font
 # loader is defined only with Direct2D).
+# Graphics view, which no program here uses, stays out of Qt 6.4 too; Qt
+# 6.8's Windows 11 style includes its drop shadow effect unconditionally.
 case $version in
-    6.[0-7].*) direct2d=OFF ;;
-    *) direct2d=ON ;;
+    6.[0-7].*) direct2d=OFF graphicsview=OFF ;;
+    *) direct2d=ON graphicsview=ON ;;
 esac
 
 # The configure line, apart from the source, build and install folders.
 options="-G Ninja
 -DCMAKE_TOOLCHAIN_FILE=$toolchain
 -DCMAKE_BUILD_TYPE=Release
+-DFEATURE_optimize_size=ON
 -DBUILD_SHARED_LIBS=OFF
 -DFEATURE_static_runtime=ON
 -DQT_BUILD_EXAMPLES=OFF
@@ -62,7 +65,7 @@ options="-G Ninja
 -DFEATURE_colordialog=OFF
 -DFEATURE_fontdialog=OFF
 -DFEATURE_wizard=OFF
--DFEATURE_graphicsview=OFF
+-DFEATURE_graphicsview=$graphicsview
 -DFEATURE_mdiarea=OFF
 -DFEATURE_calendarwidget=OFF
 -DFEATURE_datetimeedit=OFF
