@@ -37,6 +37,7 @@ namespace pql {
 
 void applyLayout(QWidget *window, QWidget *client, std::initializer_list<ControlLook> looks)
 {
+    prepareStyle();
     window->setFont(windowFont(defaultPoints, false));
     for (const ControlLook &look : looks) {
         QWidget *control = look.control;

@@ -21,7 +21,11 @@ struct ControlLook {
 void applyLayout(QWidget *window, QWidget *client, std::initializer_list<ControlLook> looks);
 
 // The sans-serif faces the window asks for, the first one it has being
-// taken: each platform's own, in faces_unix.cpp and faces_win.cpp.
+// taken: each platform's own, in look_unix.cpp and look_win.cpp.
 QStringList windowFaces();
+
+// Readies the widget style before any window shows, where the platform needs
+// it (look_win.cpp); nothing elsewhere.
+void prepareStyle();
 
 } // namespace pql

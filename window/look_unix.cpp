@@ -8,4 +8,6 @@ QStringList windowFaces()
             QStringLiteral("Helvetica")};
 }
 
+void prepareStyle() {}
+
 } // namespace pql
