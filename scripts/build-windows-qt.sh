@@ -23,11 +23,12 @@ version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
 # Direct2D and DirectWrite 3 stay out of Qt 6.4 as they always were; Qt
 # 6.8's Windows font database does not build without them (its custom font
 # loader is defined only with Direct2D).
-# Graphics view, which no program here uses, stays out of Qt 6.4 too; Qt
-# 6.8's Windows 11 style includes its drop shadow effect unconditionally.
+# Graphics view and style sheets, which no program here uses, stay out of
+# Qt 6.4 too; Qt 6.8's Windows 11 style uses both unconditionally (its drop
+# shadow effect, and the application's style sheet).
 case $version in
-    6.[0-7].*) direct2d=OFF graphicsview=OFF ;;
-    *) direct2d=ON graphicsview=ON ;;
+    6.[0-7].*) direct2d=OFF graphicsview=OFF stylesheet=OFF ;;
+    *) direct2d=ON graphicsview=ON stylesheet=ON ;;
 esac
 
 # The configure line, apart from the source, build and install folders.
@@ -69,7 +70,7 @@ options="-G Ninja
 -DFEATURE_mdiarea=OFF
 -DFEATURE_calendarwidget=OFF
 -DFEATURE_datetimeedit=OFF
--DFEATURE_style_stylesheet=OFF
+-DFEATURE_style_stylesheet=$stylesheet
 -DFEATURE_textodfwriter=OFF
 -DFEATURE_textmarkdownreader=OFF
 -DFEATURE_textmarkdownwriter=OFF
