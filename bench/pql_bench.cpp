@@ -302,7 +302,7 @@ int main(int argc, char *argv[])
     }
     QDir::setCurrent(folder.path());
     const pql::CatalogueResult catalogue = pql::readCatalogue(folder.path());
-    const pql::ModelTable table = pql::findDirs(catalogue.records, catalogue.records.size());
+    const pql::ModelTable &table = catalogue.models;
     const pql::NameSearch search(table);
     const ContiguousNames contiguous(table);
     const QStringList texts = searchTexts(table, search);

@@ -87,7 +87,7 @@ bool readAtMostLimit(QFile *file, QByteArray *bytes, CatalogueResult *result)
 
 } // namespace
 
-CatalogueResult readCatalogue(const QString &directory, QString *text, QList<RecordNote> *notes)
+CatalogueResult readCatalogue(const QString &directory, ReadingNotes *notes)
 {
     bool ambiguous = false;
     const QString path = locateCatalogue(directory, &ambiguous);
@@ -97,10 +97,10 @@ CatalogueResult readCatalogue(const QString &directory, QString *text, QList<Rec
         result.status = CatalogueStatus::Ambiguous;
         return result;
     }
-    return readCatalogueFile(path, text, notes);
+    return readCatalogueFile(path, notes);
 }
 
-CatalogueResult readCatalogueFile(const QString &path, QString *keptText, QList<RecordNote> *notes)
+CatalogueResult readCatalogueFile(const QString &path, ReadingNotes *notes)
 {
     CatalogueResult result;
     result.path = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
@@ -117,13 +117,15 @@ CatalogueResult readCatalogueFile(const QString &path, QString *keptText, QList<
 
     bool overflow = false;
     result.records = splitRecords(text, maxRecords, &overflow, notes);
-    if (keptText)
-        *keptText = std::move(text);
     if (overflow) {
         result.status = CatalogueStatus::TooManyRecords;
         result.records.clear();
     } else if (result.records.isEmpty()) {
         result.status = CatalogueStatus::NoRecords;
+    } else {
+        result.models = findDirs(result.records, result.records.size());
+        if (result.models.isEmpty())
+            result.status = CatalogueStatus::NoModels;
     }
     return result;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "catalogue_format.h"
+#include "model_table.h"
 
 #include <QString>
 #include <QStringList>
@@ -33,7 +34,8 @@ enum class CatalogueStatus {
 struct CatalogueResult {
     CatalogueStatus status = CatalogueStatus::Ok;
     QString path;        // the full path looked at, native separators
-    QStringList records; // the records in file order when status is Ok
+    QStringList records; // the records in file order, once they were read
+    ModelTable models;   // the model table of the records when status is Ok
     QString detail;      // system error text or size, for the message
     QString encoding;    // how the bytes were decoded, once they were read
 };
@@ -45,17 +47,16 @@ struct CatalogueResult {
 // tells which it was.
 QString locateCatalogue(const QString &directory, bool *ambiguous = nullptr);
 
-// Reads the catalogue of `directory`: locates, checks, reads, decodes and
-// splits it. Never blocks on special files and never reads more than
-// maxCatalogueBytes. NoModels is left to the caller, which builds the table.
-// `text` and `notes`, when given, receive the decoded text and the record
-// notes.
-CatalogueResult readCatalogue(const QString &directory, QString *text = nullptr,
-                              QList<RecordNote> *notes = nullptr);
+// Reads the catalogue of `directory` as Pathquill loads it: locates, checks,
+// reads, decodes and splits it, and builds its model table. A catalogue that
+// is missing, unreadable, too large, holds too many records, none at all or
+// no model record is refused, with the status saying why. Never blocks on
+// special files and never reads more than maxCatalogueBytes. `notes`, when
+// given, receives what reading found beyond the records.
+CatalogueResult readCatalogue(const QString &directory, ReadingNotes *notes = nullptr);
 
 // The same for the catalogue file at `path`, whatever its name.
-CatalogueResult readCatalogueFile(const QString &path, QString *text = nullptr,
-                                  QList<RecordNote> *notes = nullptr);
+CatalogueResult readCatalogueFile(const QString &path, ReadingNotes *notes = nullptr);
 
 // The message shown to the user when start-up fails: what is wrong, the path
 // looked at, and what to do about it.

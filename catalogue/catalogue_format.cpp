@@ -62,7 +62,6 @@ QString decodeCatalogue(const QByteArray &bytes, QString *encoding)
 namespace {
 
 bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
-bool isLineEnd(QChar c) { return c == u'\n' || c == u'\r'; }
 bool endsRecord(QChar c) { return c == u',' || isLineEnd(c); }
 
 QStringView chopTrailingBlanks(QStringView s)
@@ -77,11 +76,11 @@ QStringView chopTrailingBlanks(QStringView s)
 // The record rules are the README's ("The catalogue, PQL.TXT"), the one
 // description of the format. Splitting is one pass over the text, which
 // stops before the record beyond the limit rather than after the whole text.
-QStringList splitRecords(QStringView text, int limit, bool *overflow, QList<RecordNote> *notes)
+QStringList splitRecords(QStringView text, int limit, bool *overflow, ReadingNotes *notes)
 {
     const auto note = [notes](qsizetype record, RecordNote::Kind kind) {
         if (notes)
-            notes->append({record, kind});
+            notes->records.append({record, kind});
     };
     if (overflow)
         *overflow = false;
@@ -131,7 +130,12 @@ QStringList splitRecords(QStringView text, int limit, bool *overflow, QList<Reco
             ++i;
             continue;
         }
-        i += (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
+        const bool crlf = text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n';
+        if (notes)
+            ++(crlf                   ? notes->lineEnds.crlf
+                   : text[i] == u'\n' ? notes->lineEnds.lf
+                                      : notes->lineEnds.cr);
+        i += crlf ? 2 : 1;
         if (i >= n)
             return records;
     }

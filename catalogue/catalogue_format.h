@@ -24,6 +24,23 @@ struct RecordNote {
     Kind kind;
 };
 
+// How many lines ended in each of the three ways a line may end.
+struct LineEnds {
+    qsizetype crlf = 0, lf = 0, cr = 0;
+};
+
+// What reading found beyond the records themselves, for the catalogue
+// checker.
+struct ReadingNotes {
+    QList<RecordNote> records;
+    LineEnds lineEnds;
+};
+
+// The line ends of a catalogue, and so of every name and path: CR and LF,
+// alone or as CRLF. Every other character, a form feed or a Unicode line
+// separator too, belongs to a record.
+constexpr bool isLineEnd(QChar c) { return c == u'\n' || c == u'\r'; }
+
 // Decodes catalogue bytes: UTF-16 when the data starts with a UTF-16
 // byte-order mark, UTF-8 when the whole file is valid UTF-8 (a byte-order
 // mark is dropped), Windows-1252 otherwise. `encoding`, when given, receives
@@ -32,9 +49,10 @@ QString decodeCatalogue(const QByteArray &bytes, QString *encoding = nullptr);
 
 // Splits decoded catalogue text into records. Stops as soon as a record
 // beyond `limit` appears and then sets `*overflow`. `notes`, when given,
-// receives what reading did to records beyond splitting them.
+// receives what reading did to records beyond splitting them, and how the
+// lines read so far ended.
 QStringList splitRecords(QStringView text, int limit = maxRecords, bool *overflow = nullptr,
-                         QList<RecordNote> *notes = nullptr);
+                         ReadingNotes *notes = nullptr);
 
 // The one rule of a record's kind: a record holding a period anywhere is a
 // model file; any other record, the empty one included, names a directory.

@@ -111,19 +111,9 @@ QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> 
     return warnings;
 }
 
-QString describeLineEnds(QStringView text)
+QString describeLineEnds(const LineEnds &lineEnds)
 {
-    qsizetype crlf = 0, lf = 0, cr = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
-            ++crlf;
-            ++i;
-        } else if (text[i] == u'\n') {
-            ++lf;
-        } else if (text[i] == u'\r') {
-            ++cr;
-        }
-    }
+    const auto &[crlf, lf, cr] = lineEnds;
     QStringList parts;
     for (const auto &[count, name] : {std::pair{crlf, "CRLF"}, {lf, "LF"}, {cr, "CR"}}) {
         if (count > 0)

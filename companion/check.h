@@ -25,7 +25,7 @@ struct Warning {
 //    (from `notes`).
 QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> &notes);
 
-// How the lines of `text` end, for example "249 CRLF" or "3 CRLF, 1 LF".
-QString describeLineEnds(QStringView text);
+// How the lines ended, for example "249 CRLF" or "3 CRLF, 1 LF".
+QString describeLineEnds(const LineEnds &lineEnds);
 
 } // namespace pql

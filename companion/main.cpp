@@ -5,19 +5,18 @@
 #include "catalogue_file.h"
 #include "check.h"
 #include "console.h"
-#include "model_table.h"
 #include "path_rule.h"
 #include "scan.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -51,30 +50,19 @@ QString counted(qsizetype n, const char *one, const char *many)
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1StringView(n == 1 ? one : many));
 }
 
-// The catalogue of a folder (found as Pathquill finds it) or a file; the
-// working folder's when `target` is empty.
-pql::CatalogueResult load(const QString &target, QString *text = nullptr,
-                          QList<pql::RecordNote> *notes = nullptr)
+// The catalogue of a folder (found as Pathquill finds it) or a file, read
+// as Pathquill reads it; the working folder's when `target` is empty. Says
+// Pathquill's own message when Pathquill would refuse it.
+std::optional<pql::CatalogueResult> load(const QString &target, pql::ReadingNotes *notes = nullptr)
 {
     const QString where = target.isEmpty() ? QDir::currentPath() : target;
-    return QFileInfo(where).isDir() ? pql::readCatalogue(where, text, notes)
-                                    : pql::readCatalogueFile(where, text, notes);
-}
-
-// Reads the catalogue as Pathquill does and builds its model table; says
-// Pathquill's own message when Pathquill would refuse it.
-bool loadTable(pql::CatalogueResult *result, pql::ModelTable *table)
-{
-    if (result->status == pql::CatalogueStatus::Ok) {
-        *table = pql::findDirs(result->records, result->records.size());
-        if (table->isEmpty())
-            result->status = pql::CatalogueStatus::NoModels;
+    pql::CatalogueResult result = QFileInfo(where).isDir() ? pql::readCatalogue(where, notes)
+                                                           : pql::readCatalogueFile(where, notes);
+    if (result.status != pql::CatalogueStatus::Ok) {
+        complain(pql::failureMessage(result));
+        return std::nullopt;
     }
-    if (result->status != pql::CatalogueStatus::Ok) {
-        complain(pql::failureMessage(*result));
-        return false;
-    }
-    return true;
+    return result;
 }
 
 int scan(const QString &folder, const QString &output, bool force, bool skipUnwritable,
@@ -134,22 +122,21 @@ int scan(const QString &folder, const QString &output, bool force, bool skipUnwr
 
 int check(const QString &target)
 {
-    QString text;
-    QList<pql::RecordNote> notes;
-    pql::CatalogueResult result = load(target, &text, &notes);
-    pql::ModelTable table;
-    if (!loadTable(&result, &table))
+    pql::ReadingNotes notes;
+    const std::optional<pql::CatalogueResult> result = load(target, &notes);
+    if (!result)
         return Refused;
+    const pql::ModelTable &table = result->models;
 
-    say(stdout, QStringLiteral("Catalogue: %1").arg(result.path));
-    say(stdout, QStringLiteral("Encoding: %1").arg(result.encoding));
-    say(stdout, QStringLiteral("Line ends: %1").arg(pql::describeLineEnds(text)));
+    say(stdout, QStringLiteral("Catalogue: %1").arg(result->path));
+    say(stdout, QStringLiteral("Encoding: %1").arg(result->encoding));
+    say(stdout, QStringLiteral("Line ends: %1").arg(pql::describeLineEnds(notes.lineEnds)));
     say(stdout,
         QStringLiteral("Records: %1 (%2, %3)")
-            .arg(result.records.size())
-            .arg(counted(result.records.size() - table.size(), "directory", "directories"),
+            .arg(result->records.size())
+            .arg(counted(result->records.size() - table.size(), "directory", "directories"),
                  counted(table.size(), "model", "models")));
-    const QList<pql::Warning> warnings = pql::checkRecords(result.records, notes);
+    const QList<pql::Warning> warnings = pql::checkRecords(result->records, notes.records);
     for (const pql::Warning &warning : warnings)
         say(stdout, QStringLiteral("record %1: %2").arg(warning.record + 1).arg(warning.text));
     say(stdout,
@@ -161,11 +148,10 @@ int check(const QString &target)
 
 int paths(const QString &target)
 {
-    pql::CatalogueResult result = load(target);
-    pql::ModelTable table;
-    if (!loadTable(&result, &table))
+    const std::optional<pql::CatalogueResult> result = load(target);
+    if (!result)
         return Refused;
-    for (const pql::ModelRow &row : std::as_const(table))
+    for (const pql::ModelRow &row : result->models)
         say(stdout, pql::composePath(row.directory, row.name));
     return finishOutput(Done);
 }

@@ -198,21 +198,16 @@ std::optional<QString> PQL::Form_Load()
         return pql::failureMessage(catalogue);
     Record_count = static_cast<qint16>(catalogue.records.size());
 
-    Find_Dirs(catalogue.records, Record_count);
-    if (Num_models == 0) {
-        catalogue.status = pql::CatalogueStatus::NoModels;
-        return pql::failureMessage(catalogue);
-    }
-
+    Find_Dirs(std::move(catalogue.models));
     Do_search();
     composeFullpath();
     LoadingLabel->setText(QString());
     return std::nullopt;
 }
 
-void PQL::Find_Dirs(const QStringList &DataFile, qint16 Num_records)
+void PQL::Find_Dirs(pql::ModelTable table)
 {
-    Model_table = pql::findDirs(DataFile, Num_records);
+    Model_table = std::move(table);
     Num_models = static_cast<qint16>(Model_table.size());
     m_nameSearch = pql::NameSearch(Model_table);
     m_listModel->setTable(Model_table);

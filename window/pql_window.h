@@ -40,7 +40,10 @@ private:
     void createMenus();
     void applyTabOrder();
 
-    void Find_Dirs(const QStringList &DataFile, qint16 Num_records);
+    // Takes the model table that reading the catalogue built from its
+    // records: fixes Num_models, readies the search and the list, and shows
+    // the total in Label2.
+    void Find_Dirs(pql::ModelTable table);
     void Do_search();
     // The directory of the model at a position of the current list.
     const QString &Match_dirs(int position) const;

@@ -1,5 +1,7 @@
 #include "single_line.h"
 
+#include "catalogue_format.h"
+
 #include <QLineEdit>
 
 #include <algorithm>
@@ -7,23 +9,17 @@
 
 namespace pql {
 
-namespace {
-
-// The line ends of the catalogue, and so of every name and path: a model
-// name may hold any other character (a form feed, a Unicode line separator),
-// and such a name must reach the boxes whole.
-bool isLineBreak(QChar c) { return c == u'\n' || c == u'\r'; }
-
-} // namespace
-
+// A line ends where a catalogue's line ends: a model name may hold any other
+// character (a form feed, a Unicode line separator), and such a name must
+// reach the boxes whole.
 QValidator::State SingleLineValidator::validate(QString &input, int &pos) const
 {
-    const auto first = std::find_if(input.cbegin(), input.cend(), isLineBreak);
+    const auto first = std::find_if(input.cbegin(), input.cend(), isLineEnd);
     if (first == input.cend())
         return Acceptable;
     const qsizetype from = first - input.cbegin();
     const qsizetype lastBreak = input.size() - 1
-        - (std::find_if(input.crbegin(), input.crend(), isLineBreak) - input.crbegin());
+        - (std::find_if(input.crbegin(), input.crend(), isLineEnd) - input.crbegin());
     const qsizetype to = std::max<qsizetype>(pos, lastBreak + 1);
     input.remove(from, to - from);
     pos = int(from);
