@@ -8,6 +8,6 @@ QStringList windowFaces()
             QStringLiteral("Helvetica")};
 }
 
-void prepareStyle() {}
+void prepareStyle() { }
 
 } // namespace pql
