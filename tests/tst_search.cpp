@@ -35,6 +35,9 @@ const ModelTable table{
     {QString::fromUtf16(u"ΟΔΟΣ.OBJ"), "greek"},       // 10: capital sigma
     {QString::fromUtf16(u"cafe\u0301s.mod"), "food"}, // 11: é decomposed
     {QString::fromUtf16(u"café2.mod"), "food"},       // 12: é precomposed
+    {QString::fromUtf16(u"straße.mod"), "roads"},     // 13: sharp s
+    {"STRASSE.obj", "roads"},                         // 14
+    {QString::fromUtf16(u"ıtem.mod"), "icons"},       // 15: dotless i
 };
 
 } // namespace
@@ -45,10 +48,10 @@ void TestSearch::find_data()
     QTest::addColumn<QList<int>>("rows");
 
     QTest::newRow("empty matches all, in order")
-        << "" << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+        << "" << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
     QTest::newRow("upper case text") << "CRATE" << QList<int>{0, 1, 4};
     QTest::newRow("mixed case text") << "cRaTe0" << QList<int>{0, 1, 4};
-    QTest::newRow("extension searched") << "mod" << QList<int>{0, 1, 3, 4, 6, 7, 9, 11, 12};
+    QTest::newRow("extension searched") << "mod" << QList<int>{0, 1, 3, 4, 6, 7, 9, 11, 12, 13, 15};
     QTest::newRow("period in text") << ".md" << QList<int>{2};
     QTest::newRow("directory not searched") << "vehicles" << QList<int>{};
     QTest::newRow("directory-only text") << "docs" << QList<int>{};
@@ -58,7 +61,16 @@ void TestSearch::find_data()
     QTest::newRow("blank is literal") << " " << QList<int>{};
     QTest::newRow("non-ASCII folds") << QString::fromUtf16(u"ölf") << QList<int>{6};
     QTest::newRow("non-ASCII upper text") << QString::fromUtf16(u"ÖLFASS") << QList<int>{6};
-    QTest::newRow("dotted capital I") << QString::fromUtf16(u"İkon") << QList<int>{7};
+    // Simple case folding, one character for one: the dotted capital I and
+    // the dotless small i are letters of their own, as the sharp s is.
+    QTest::newRow("dotted capital I, the rest folded")
+        << QString::fromUtf16(u"İKON") << QList<int>{7};
+    QTest::newRow("dotted capital I is not i") << "ikon" << QList<int>{};
+    QTest::newRow("dotless i is not i") << "item" << QList<int>{};
+    QTest::newRow("capital I is not dotless i") << "ITEM" << QList<int>{};
+    QTest::newRow("dotless i finds itself") << QString::fromUtf16(u"ıTEM") << QList<int>{15};
+    QTest::newRow("sharp s is not ss") << QString::fromUtf16(u"STRAßE") << QList<int>{13};
+    QTest::newRow("ss is not sharp s") << "strasse" << QList<int>{14};
     // Case folding, not lower-casing: capital, medial and final sigma are one.
     QTest::newRow("capital sigma finds final sigma")
         << QString::fromUtf16(u"ΟΔΟΣ") << QList<int>{9, 10};
