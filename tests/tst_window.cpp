@@ -41,6 +41,8 @@ private Q_SLOTS:
     void copyPutsThePathOnTheClipboard();
     void copyOfEmptyPathClearsTheClipboard();
     void copyTakesHandEdits();
+    void copyWaitsForABusyClipboard_data();
+    void copyWaitsForABusyClipboard();
     void pastedTextKeepsItsFirstLine_data();
     void pastedTextKeepsItsFirstLine();
     void longNamesStayWhole();
@@ -384,6 +386,65 @@ void TestWindow::copyTakesHandEdits()
     QTest::keyClicks(path, QStringLiteral("models\\mine\\x.mod "));
     QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("models\\mine\\x.mod "));
+}
+
+void TestWindow::copyWaitsForABusyClipboard_data()
+{
+    using pql::CopyOutcome;
+    // What the attempts at the path get, the last answer again and again.
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<bool>("clearTakes"); // emptying the clipboard at the end
+    QTest::addColumn<int>("patience");    // ms
+    QTest::addColumn<QString>("pressedAgain");
+    QTest::addColumn<CopyOutcome>("outcome");
+
+    QTest::newRow("free") << QList<bool>{true} << true << 10'000 << "" << CopyOutcome::Copied;
+    QTest::newRow("busy, then free")
+        << QList<bool>{false, false, true} << true << 10'000 << "" << CopyOutcome::Copied;
+    QTest::newRow("busy throughout, emptied at the end")
+        << QList<bool>{false} << true << 200 << "" << CopyOutcome::NotCopiedCleared;
+    QTest::newRow("busy throughout, nothing can change")
+        << QList<bool>{false} << false << 200 << "" << CopyOutcome::NotCopied;
+    QTest::newRow("pressed again for an edited path while busy")
+        << QList<bool>{false, false, true} << true << 10'000 << "models\\edited.mod"
+        << CopyOutcome::Copied;
+}
+
+void TestWindow::copyWaitsForABusyClipboard()
+{
+    QFETCH(QList<bool>, answers);
+    QFETCH(bool, clearTakes);
+    QFETCH(int, patience);
+    QFETCH(QString, pressedAgain);
+    QFETCH(pql::CopyOutcome, outcome);
+
+    const QString path = QStringLiteral("models\\props\\crate01.mod");
+    QStringList tried;
+    qsizetype asked = 0;
+    pql::ClipboardCopy copy(
+        [&](const QString &text) {
+            tried.append(text);
+            return text.isEmpty() ? clearTakes : answers.at(std::min(asked++, answers.size() - 1));
+        },
+        nullptr, std::chrono::milliseconds(5), std::chrono::milliseconds(patience));
+    QSignalSpy finished(&copy, &pql::ClipboardCopy::finished);
+    QVERIFY(copy.copy(path));
+    if (!pressedAgain.isEmpty())
+        QVERIFY(!copy.copy(pressedAgain));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20'000);
+    QCOMPARE(finished.at(0).at(0).toString(), path);
+    QCOMPARE(finished.at(0).at(1).value<pql::CopyOutcome>(), outcome);
+    QVERIFY(!copy.isWaiting());
+
+    // Only the path pressed for is ever tried; a copy that does not take
+    // ends by emptying the clipboard.
+    if (outcome == pql::CopyOutcome::Copied) {
+        QCOMPARE(tried, QStringList(answers.indexOf(true) + 1, path));
+    } else {
+        QVERIFY(tried.size() >= 3);
+        QCOMPARE(tried.takeLast(), QString());
+        QCOMPARE(tried, QStringList(tried.size(), path));
+    }
 }
 
 void TestWindow::pastedTextKeepsItsFirstLine_data()

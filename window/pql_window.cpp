@@ -2,6 +2,7 @@
 
 #include "app_icon.h"
 #include "catalogue_file.h"
+#include "clipboard_copy.h"
 #include "match_list_model.h"
 #include "path_rule.h"
 #include "single_line.h"
@@ -9,7 +10,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
@@ -19,6 +19,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <cstdio>
 
 namespace {
 
@@ -47,6 +49,8 @@ PQL::PQL(QWidget *parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("PQL"));
     setWindowTitle(QStringLiteral("Pathquill"));
     setWindowIcon(pql::applicationIcon());
+    m_copy = new pql::ClipboardCopy(pql::putOnClipboard, this);
+    connect(m_copy, &pql::ClipboardCopy::finished, this, &PQL::copyFinished);
     createControls();
     createMenus();
     applyTabOrder();
@@ -271,13 +275,23 @@ void PQL::Model_list_Click()
 
 void PQL::Command1_Click()
 {
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    // Clearing first drops whatever another program left there, so an empty
-    // path leaves no stale text behind.
-    clipboard->clear();
-    const QString path = Fullpath->text();
-    if (!path.isEmpty())
-        clipboard->setText(path);
+    // The path as it is now; pressing again while a busy clipboard is being
+    // waited for copies nothing else.
+    m_copy->copy(Fullpath->text());
+}
+
+void PQL::copyFinished(const QString &text, pql::CopyOutcome outcome)
+{
+    // A copy that took says nothing, as ever.
+    if (outcome == pql::CopyOutcome::Copied)
+        return;
+    const QString message = pql::ClipboardCopy::failureMessage(text.isEmpty(), outcome);
+    std::fprintf(stderr, "PQL: %s\n", message.toLocal8Bit().constData());
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("PQL"), message, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("copyFailedBox"));
+    box.setFont(font());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void PQL::mnuExit_Click()

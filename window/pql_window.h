@@ -1,6 +1,7 @@
 // The main window: its controls, start-up and event handlers.
 #pragma once
 
+#include "clipboard_copy.h"
 #include "model_table.h"
 #include "name_search.h"
 
@@ -54,6 +55,8 @@ private:
     void Search_name_Change();
     void Model_list_Click();
     void Command1_Click();
+    // Tells the user of a copy that did not reach the clipboard.
+    void copyFinished(const QString &text, pql::CopyOutcome outcome);
     void mnuExit_Click();
     void mnuAbout_Click();
 
@@ -79,6 +82,7 @@ private:
     QAction *mnuAbout = nullptr;
 
     MatchListModel *m_listModel = nullptr;
+    pql::ClipboardCopy *m_copy = nullptr;
 
     // Fixed after start-up.
     qint16 Record_count = 0;

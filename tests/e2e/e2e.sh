@@ -4,9 +4,11 @@
 #   e2e.sh PATH-TO-PQL             on X11 (run it under xvfb-run): xdotool, xclip
 #   e2e.sh --wayland PATH-TO-PQL   on a headless sway that it starts itself,
 #                                  as an unprivileged user: wtype, wl-clipboard
-#   e2e.sh --wine PATH-TO-PQL.exe  PQL.exe under Wine on X11 (under xvfb-run),
+#   e2e.sh --wine PATH-TO-PQL.exe HOLD_CLIPBOARD.exe
+#                                  PQL.exe under Wine on X11 (under xvfb-run),
 #                                  in a clean Wine prefix of its own, copied
-#                                  alone beside the catalogue
+#                                  alone beside the catalogue; the second
+#                                  program holds the clipboard open
 # Every process it starts is remembered by its id, and only those are ended.
 set -u
 
@@ -17,6 +19,7 @@ case "${1:-}" in
     --wine) wine=1; shift ;;
 esac
 PQL=$(realpath "$1")
+HOLDER=${2:+$(realpath "$2")}
 TOP=$(mktemp -d)
 WORK=$TOP/work  # the folder PQL runs in, holding only the catalogue
 LOGS=$TOP/logs  # its standard output and error, kept out of that folder
@@ -425,8 +428,17 @@ expect_refusal() {
     expect_exit 1
 }
 
-begin "refused: missing"
+# The catalogue is the working folder's, never the one beside the program.
+begin "refused: missing, though the program's own folder holds one"
+mkdir -p "$TOP/beside"
+cp "$PQL" "$TOP/beside/"
+write_catalogue
+mv "$WORK/PQL.TXT" "$TOP/beside/"
+in_work=$PQL
+PQL=$TOP/beside/$(basename "$PQL")
 expect_refusal "was not found"
+PQL=$in_work
+rm -rf "$TOP/beside"
 end
 
 begin "refused: a folder named PQL.TXT"
@@ -501,6 +513,62 @@ fi
 kill -CONT "$owner" 2>/dev/null
 end
 
+# Another program holds the Windows clipboard open while Copy is pressed,
+# for MS milliseconds; its id is left in $holder.
+hold_clipboard() {
+    wine "$HOLDER" "$1" >"$TOP/holder" 2>/dev/null &
+    holder=$!
+    helpers+=("$holder")
+    for _ in $(seq 100); do grep -q holding "$TOP/holder" && return 0; sleep 0.1; done
+    fail "the clipboard could not be held: $(cat "$TOP/holder")"
+    return 1
+}
+
+if begin_on "a clipboard held for a second while Copy is pressed gets the path once let go" \
+    wine "only Windows has a clipboard that another program holds open"; then
+    write_catalogue
+    own_clipboard "before the copy"
+    if start && hold_clipboard 1000; then
+        copy_from_search
+        wait "$holder"
+        for _ in $(seq 50); do [ "$(clipboard)" = 'models\\orphan.mod' ] && break; sleep 0.1; done
+        expect_clipboard 'models\\orphan.mod'
+        shown PQL && fail "a message appeared"
+        keys ctrl+x
+        expect_exit 0 30
+    fi
+    end
+fi
+
+if begin_on "a clipboard held throughout: told so within seconds, and the window still answers" \
+    wine "only Windows has a clipboard that another program holds open"; then
+    write_catalogue
+    if start && hold_clipboard 20000; then
+        pressed=$SECONDS
+        copy_from_search
+        if box=$(xwindow PQL 10); then
+            echo "the message appeared $((SECONDS - pressed)) s after the press"
+            grep -q "The path was not copied: another program is holding the clipboard" \
+                "$LOGS/stderr" || fail "standard error says: $(cat "$LOGS/stderr")"
+            xtry xdotool windowfocus --sync "$box"
+            sleep 0.3
+            keys Return
+            for _ in $(seq 50); do shown PQL || break; sleep 0.1; done
+            shown PQL && fail "the message did not close"
+            focus "$window"
+            sleep 0.3
+            keys ctrl+x
+            expect_exit 0 30
+        else
+            fail "no message within 10 s"
+        fi
+        grep -q released "$TOP/holder" && fail "the holder let go too early for this test"
+        kill "$holder"
+        wait "$holder" 2>/dev/null
+    fi
+    end
+fi
+
 # A working folder at the root of a drive: Wine maps P: to it.
 if begin_on "at the root of a drive, P:\\" wine "only Windows has drive letters"; then
     ln -s "$WORK" "$WINEPREFIX/dosdevices/p:"
@@ -556,7 +624,7 @@ end
 case $kind in
     x11) should=20 ;;
     wayland) should=17 ;;
-    wine) should=16 ;;
+    wine) should=18 ;;
 esac
 if [ "$ran" -lt "$should" ]; then
     echo "FAIL: $ran scenarios ran; on $kind, $should should"
