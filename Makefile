@@ -7,8 +7,8 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
 .PHONY: all deps deps-test deps-fuzz deps-package deps-windows deps-debian build run bench \
-	package package-check package-windows test test-default test-asan test-windows \
-	test-debian13 fuzz-build fuzz clean
+	package package-check windows-configure package-windows test test-default test-asan \
+	test-windows release check-reproducible test-debian13 fuzz-build fuzz clean
 
 all: build
 
@@ -60,10 +60,12 @@ fuzz: fuzz-build
 version = $(shell sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/default/CMakeCache.txt)
 
 # The Debian package, build/default/pathquill_<version>+deb<release>_<arch>.deb;
-# builds only what goes into it.
+# builds only what goes into it. CMake 3.25's cpack gives the members of the
+# package the modes its own files got, so it runs with the umask that
+# dpkg-buildpackage sets too.
 package: deps deps-package build/default/CMakeCache.txt
 	cmake --build --preset default -j $(JOBS) --target package_contents
-	cd build/default && cpack
+	cd build/default && umask 022 && cpack
 
 package-check: package
 	xvfb-run -a tests/package.sh build/default/pathquill_$(version)+*_*.deb $(version)
@@ -71,24 +73,36 @@ package-check: package
 # Windows: PQL.exe, pql-catalogue.exe and pql-open.exe cross-built with
 # MinGW-w64 against a static Qt built from Debian's own source (once per
 # machine, some minutes: see scripts/build-windows-qt.sh), each one file that
-# runs alone. Then, in build/windows: pathquill-<version>-win64.zip (also
-# unpacked in unpacked/ for the tests), the per-user installer
+# runs alone. The target windows_packages (packaging/windows.cmake) then
+# writes, in build/windows: pathquill-<version>-win64.zip (also unpacked in
+# unpacked/ for the tests), the per-user installer
 # pathquill-<version>-win64.msi made from it with wixl, and
 # pathquill-<version>-win64-qt-source.tar, the Qt source they were built from.
-package-windows: deps deps-windows
+windows-configure: deps deps-windows
 	PQL_WINDOWS_QT=$$(scripts/build-windows-qt.sh) && export PQL_WINDOWS_QT && \
-		cmake --preset windows && cmake --build --preset windows -j $(JOBS)
-	cd build/windows && cpack && rm -rf unpacked && mkdir unpacked && \
-		cd unpacked && unzip -q ../pathquill-*-win64.zip
-	v=$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows/CMakeCache.txt) && \
-	qt=$$(sed -n 's/^PQL_WINDOWS_QT:[A-Z]*=//p' build/windows/CMakeCache.txt) && \
-	(cd build/windows/unpacked/pathquill-$$v-win64 && wixl -a x64 -D Version=$$v -D Files=. \
-		-o ../../pathquill-$$v-win64.msi ../../../../packaging/windows/pathquill.wxs) && \
-	tar -cf build/windows/pathquill-$$v-win64-qt-source.tar -C "$$qt/source" .
+		cmake --preset windows
+
+package-windows: windows-configure
+	cmake --build --preset windows -j $(JOBS) --target windows_packages
 
 # The Windows build's tests, under Wine.
-test-windows: package-windows
+test-windows: windows-configure
+	cmake --build --preset windows -j $(JOBS)
 	ctest --preset windows
+
+# A release in build/release/<version>/: the Debian package of this Debian
+# release, the Windows zip, installer and Qt source, the source tarball,
+# SHA256SUMS and a .buildinfo (scripts/release.sh). The same commit gives
+# the same bytes. RELEASE_PARTS=deb leaves Windows out.
+RELEASE_PARTS ?= deb windows
+release: deps deps-package $(if $(filter deb,$(RELEASE_PARTS)),package) \
+		$(if $(filter windows,$(RELEASE_PARTS)),package-windows)
+	./scripts/release.sh $(RELEASE_PARTS)
+
+# Builds the release of HEAD in two clean clones, at other paths and times,
+# with another umask and time zone, and compares them byte for byte.
+check-reproducible: deps deps-test
+	./scripts/check-reproducible.sh $(RELEASE_PARTS)
 
 # The default build's tests and the Debian package, in a Debian 13 system
 # of their own (made once per machine: see scripts/in-debian.sh).

@@ -16,3 +16,7 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 # source turns that choice off by default (its own builds are shared), which
 # leaves PQL.exe with no platform plugin at all: ask for it back.
 set(QT_SKIP_AUTO_PLUGIN_INCLUSION OFF)
+
+# The linker stamps each program with the date of the release, not with the
+# time it was built.
+set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${PQL_RELEASE_EPOCH})

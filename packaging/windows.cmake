@@ -1,7 +1,13 @@
-# The Windows zip, pathquill-<version>-win64.zip: PQL.exe, pql-catalogue.exe
-# and pql-open.exe (the Explorer verbs' launcher), each one self-contained
-# file, with the notices. The installer (packaging/windows/pathquill.wxs) is
-# built from the unpacked zip; see the Makefile's package-windows.
+# What a Windows release is, made by the target windows_packages:
+#   unpacked/pathquill-<version>-win64/  PQL.exe, pql-catalogue.exe and
+#       pql-open.exe (the Explorer verbs' launcher), each one self-contained
+#       file, and the notices: what the zip and the installer hold
+#   pathquill-<version>-win64.zip        that folder
+#   pathquill-<version>-win64.msi        the per-user installer of it
+#   pathquill-<version>-win64-qt-source.tar  the Qt source they were built from
+# Each comes out the same, byte for byte, from the same source: every
+# timestamp is the release's (PQL_RELEASE_EPOCH), and no mode follows the
+# umask.
 set(qt ${PQL_WINDOWS_QT})
 install(TARGETS pql-open RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
@@ -35,16 +41,50 @@ file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/THIRD-PARTY.txt "${third_party}")
 foreach(notice README.txt QT-NOTICE.txt LICENSE.txt LICENSE.LGPL-3.txt LICENSE.GPL-3.txt
                QT-CONFIGURE.txt THIRD-PARTY.txt)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${notice} DESTINATION ${CMAKE_INSTALL_BINDIR})
+  list(APPEND notice_files ${CMAKE_CURRENT_BINARY_DIR}/${notice})
 endforeach()
 
-add_custom_target(package_contents DEPENDS PQL pql-catalogue pql-open)
-set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+set(name pathquill-${PROJECT_VERSION}-win64)
+set(unpacked ${CMAKE_BINARY_DIR}/unpacked)
+set(staged ${CMAKE_BINARY_DIR}/unpacked.stamp)
+set(zip ${CMAKE_BINARY_DIR}/${name}.zip)
+set(msi ${CMAKE_BINARY_DIR}/${name}.msi)
+set(qt_source ${CMAKE_BINARY_DIR}/${name}-qt-source.tar)
 
-set(CPACK_GENERATOR ZIP)
-set(CPACK_VERBATIM_VARIABLES ON)
-set(CPACK_PACKAGE_NAME pathquill)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME pathquill-${PROJECT_VERSION}-win64)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
-set(CPACK_STRIP_FILES ON)
-include(CPack)
+add_custom_command(OUTPUT ${staged}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${unpacked}
+  # strip writes the program anew, and stamps it then: with the release date.
+  COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${PQL_RELEASE_EPOCH}
+          ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${unpacked}/${name} --strip
+  COMMAND chmod -R u=rwX,go=rX ${unpacked}
+  COMMAND find ${unpacked} -exec touch -h -d @${PQL_RELEASE_EPOCH} {} +
+  COMMAND ${CMAKE_COMMAND} -E touch ${staged}
+  DEPENDS PQL pql-catalogue pql-open ${notice_files}
+  VERBATIM
+  COMMENT "Installing the Windows programs into ${unpacked}")
+# In name order, without the extra fields that hold owners and local times.
+add_custom_command(OUTPUT ${zip}
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
+  COMMAND sh -c "find \"$1\" | LC_ALL=C sort | TZ=UTC0 zip -X -q -@ \"$2\"" sh ${name} ${zip}
+  WORKING_DIRECTORY ${unpacked}
+  DEPENDS ${staged}
+  VERBATIM
+  COMMENT "Writing ${name}.zip")
+# Debian's own Python, with the modules Debian's packages install (olefile).
+set(build_msi ${CMAKE_CURRENT_SOURCE_DIR}/windows/build-msi.py)
+set(wxs ${CMAKE_CURRENT_SOURCE_DIR}/windows/pathquill.wxs)
+add_custom_command(OUTPUT ${msi}
+  COMMAND /usr/bin/python3 ${build_msi} ${wxs} ${PROJECT_VERSION} ${unpacked}/${name}
+          ${PQL_RELEASE_EPOCH} ${msi}
+  DEPENDS ${staged} ${build_msi} ${wxs}
+  VERBATIM
+  COMMENT "Writing ${name}.msi")
+add_custom_command(OUTPUT ${qt_source}
+  COMMAND tar --create --file ${qt_source} --directory ${qt}/source --format=gnu --sort=name
+          --mtime=@${PQL_RELEASE_EPOCH} --owner=0 --group=0 --numeric-owner
+          --mode=u=rwX,go=rX .
+  DEPENDS ${qt}/.complete
+  VERBATIM
+  COMMENT "Writing ${name}-qt-source.tar")
+add_custom_target(windows_packages DEPENDS ${zip} ${msi} ${qt_source})
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)

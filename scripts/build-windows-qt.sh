@@ -32,9 +32,16 @@ case $version in
 esac
 
 # The configure line, apart from the source, build and install folders.
+# @WORK@ stands for the folder that holds the source and the build: mapped
+# to ".", no path of this machine reaches the libraries. A relocatable Qt
+# finds itself beside the program instead of at its install prefix, which
+# would otherwise be written into every program linked against it.
 options="-G Ninja
 -DCMAKE_TOOLCHAIN_FILE=$toolchain
 -DCMAKE_BUILD_TYPE=Release
+-DCMAKE_C_FLAGS=-ffile-prefix-map=@WORK@=.
+-DCMAKE_CXX_FLAGS=-ffile-prefix-map=@WORK@=.
+-DFEATURE_relocatable=ON
 -DFEATURE_optimize_size=ON
 -DBUILD_SHARED_LIBS=OFF
 -DFEATURE_static_runtime=ON
@@ -98,16 +105,24 @@ work=$cache/work-$key
 rm -rf "$work" "$prefix"
 mkdir -p "$work/apt/lists/partial" "$work/apt/archives/partial"
 
-# The source package comes from the same archive as the installed packages,
-# through a private apt configuration: the machine's own is left as it is.
-uri=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
-[ -n "$uri" ] || uri=$(sed -n 's/^deb \(\[[^]]*\] \)\?\(http[^ ]*\) .*/\2/p' /etc/apt/sources.list | head -n 1)
-[ -n "$uri" ] || uri=http://deb.debian.org/debian
+# The source package comes from the archives the installed packages come
+# from, as apt itself reads its configuration (one-line and deb822 sources
+# alike), through a private apt configuration: the machine's own is left
+# as it is.
 suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
-cat >"$work/apt/sources.list" <<EOF
-deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri $suite main
-deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri $suite-updates main
-EOF
+archives=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT) $(LABEL)' \
+               'Identifier: Packages' 2>/dev/null | sort -u |
+           awk -v suite="$suite" '$3 == "main" && ($4 == "Debian" || $4 == "Debian-Security") &&
+               ($2 == suite || $2 == suite "-updates" || $2 == suite "-security") {print $1, $2}')
+if [ -z "$archives" ]; then
+    echo "build-windows-qt.sh: apt knows no Debian archive for $suite with the main component," \
+         "so the source of qt6-base $version cannot be fetched. Add one to apt's sources" \
+         "(/etc/apt/sources.list or /etc/apt/sources.list.d/) and run apt-get update." >&2
+    exit 1
+fi
+printf '%s\n' "$archives" | while read -r uri release; do
+    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri $release main"
+done >"$work/apt/sources.list"
 apt_private() {
     apt-get -q -o Dir::Etc::SourceList="$work/apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent \
         -o Dir::State::Lists="$work/apt/lists" -o Dir::Cache="$work/apt" \
@@ -121,13 +136,15 @@ source=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head 
 
 echo "Configuring Qt for Windows in $work/build" >&2
 # shellcheck disable=SC2086
-cmake -S "$source" -B "$work/build" -DCMAKE_INSTALL_PREFIX="$prefix" $options >"$work/configure.log" 2>&1 \
+cmake -S "$source" -B "$work/build" -DCMAKE_INSTALL_PREFIX="$prefix" $(printf '%s\n' "$options" | sed "s|@WORK@|$work|g") \
+    >"$work/configure.log" 2>&1 \
     || { tail -n 40 "$work/configure.log" >&2; exit 1; }
 echo "Building Qt for Windows (some minutes; the log is $work/build.log)" >&2
 nice -n 19 cmake --build "$work/build" --parallel "$(nproc)" >"$work/build.log" 2>&1 \
     || { tail -n 40 "$work/build.log" >&2; exit 1; }
 cmake --install "$work/build" >/dev/null
-printf 'cmake -S qt6-base-%s -B build -DCMAKE_INSTALL_PREFIX=PREFIX\n%s\n' "$version" "$recorded" \
+printf '# Run in a folder WORK that holds qt6-base-%s, with @WORK@ its path.\ncmake -S qt6-base-%s -B build -DCMAKE_INSTALL_PREFIX=PREFIX\n%s\n' \
+    "${version%-*}" "${version%-*}" "$recorded" \
     >"$prefix/configure-line.txt"
 # Who wrote the code Qt bundles, and under which licence, for the notices.
 python3 - "$source" >"$prefix/qt-attributions.txt" <<'EOF'

@@ -5,9 +5,10 @@
 # Purposes:
 #   run      build and run the programs: compiler, CMake, Qt, the window's font
 #   test     the tests of the default and sanitizer builds: X11, Wayland,
-#            the clipboard, a screen reader's view, the version record
+#            the clipboard, a screen reader's view, the version record, the
+#            format of the code, and comparing two builds of a release
 #   fuzz     the fuzzer: clang with its runtime
-#   package  the Debian package and its test
+#   package  the Debian package and its test, and the source tarball
 #   windows  the Windows build and its tests under Wine
 #   debian   making other Debian releases' systems for the tests (mmdebstrap)
 # Package names are the same on Debian 12 and 13; clang and its runtime are
@@ -19,13 +20,15 @@ packages_of() {
         run) echo "cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation2" ;;
         test) echo "xvfb xauth xdotool xclip x11-utils python3-xlib
                    sway wtype wl-clipboard grim qt6-wayland
-                   at-spi2-core python3-pyatspi dbus-x11 binutils-mingw-w64-x86-64" ;;
+                   at-spi2-core python3-pyatspi dbus-x11 binutils-mingw-w64-x86-64
+                   clang-format git diffoscope-minimal" ;;
         fuzz) echo "clang libclang-rt-dev" ;;
         package) echo "dpkg-dev file lintian man-db bsdextrautils xvfb xauth xdotool
-                       desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin" ;;
+                       desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin git" ;;
         windows) echo "binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
                        ninja-build qt6-base-dev-tools dpkg-dev xvfb xauth xdotool xclip
-                       wine wine64 imagemagick icoutils zip unzip wixl msitools python3" ;;
+                       wine wine64 imagemagick icoutils zip unzip wixl msitools python3
+                       python3-olefile" ;;
         debian) echo "mmdebstrap debian-archive-keyring" ;;
         *) echo "install-deps.sh: no such purpose '$1' (run, test, fuzz, package, windows, debian)" >&2
            exit 2 ;;

@@ -55,7 +55,7 @@ SystemFileAssociations\.txt %1\\Pql.Txt "$folder" here\folder.mod
 VERBS
 
 newer=$top/pathquill-9.9.9-win64.msi
-(cd "$files" && wixl -a x64 -D Version=9.9.9 -D Files=. -o "$newer" "$wxs") || fail "wixl"
+/usr/bin/python3 "$(dirname "$wxs")/build-msi.py" "$wxs" 9.9.9 "$files" 0 "$newer" || fail "build-msi.py"
 msiexec /i "$newer"
 [ "$(value 'HKCU\Software\Pathquill' Version)" = 9.9.9 ] || fail "the newer version is not installed"
 [ "$(wine reg query 'HKCU\Software\Microsoft\Installer\Products' /s 2>/dev/null | grep -c 'ProductName.*Pathquill')" = 1 ] \
