@@ -87,4 +87,3 @@ add_custom_command(OUTPUT ${qt_source}
   VERBATIM
   COMMENT "Writing ${name}-qt-source.tar")
 add_custom_target(windows_packages DEPENDS ${zip} ${msi} ${qt_source})
-set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
