@@ -28,8 +28,7 @@ bool openRegularFile(const QString &path, QFile *file, CatalogueResult *result)
 {
     // Checked before opening: opening some devices has effects of its own.
     const QByteArray name = QFile::encodeName(path);
-    struct stat st {
-    };
+    struct stat st = {};
     if (::stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
         return refuse(result, CatalogueStatus::NotRegularFile, describeMode(st.st_mode));
 
