@@ -49,7 +49,10 @@ done
 tools="cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev dpkg-dev file git gzip
        tar binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools ninja-build
        imagemagick zip wixl msitools python3-olefile"
-installed=$(for p in $tools; do dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q ' installed$' && echo "$p"; done)
+# (dpkg-query fails for the packages it has never heard of.)
+# shellcheck disable=SC2086
+installed=$( (dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' $tools 2>/dev/null || true) |
+            sed -n 's/^ii  //p')
 # shellcheck disable=SC2086
 closure=$(apt-cache depends --recurse --installed --no-recommends --no-suggests --no-conflicts \
               --no-breaks --no-replaces --no-enhances $installed 2>/dev/null |
@@ -66,7 +69,7 @@ closure=$(apt-cache depends --recurse --installed --no-recommends --no-suggests 
     echo "Built-Parts: $*"
     echo "Installed-Build-Depends:"
     # shellcheck disable=SC2086
-    dpkg-query -W -f='${db:Status-Abbrev} ${Package} (= ${Version})\n' $closure 2>/dev/null |
+    (dpkg-query -W -f='${db:Status-Abbrev} ${Package} (= ${Version})\n' $closure 2>/dev/null || true) |
         sed -n 's/^ii  / /p' | LC_ALL=C sort | sed '$!s/$/,/'
 ) >"$out/pathquill-$version.buildinfo"
 
