@@ -88,7 +88,7 @@ package-windows: windows-configure
 # The Windows build's tests, under Wine.
 test-windows: windows-configure
 	cmake --build --preset windows -j $(JOBS)
-	ctest --preset windows
+	ctest --preset windows -j $(JOBS)
 
 # A release in build/release/<version>/: the Debian package of this Debian
 # release, the Windows zip, installer and Qt source, the source tarball,
