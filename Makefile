@@ -101,8 +101,10 @@ release: deps deps-package $(if $(filter deb,$(RELEASE_PARTS)),package) \
 
 # Builds the release of HEAD in two clean clones, at other paths and times,
 # with another umask and time zone, and compares them byte for byte.
+# REPRODUCE_HERE=1 takes the first from this checkout's own builds instead
+# (it must hold no uncommitted changes).
 check-reproducible: deps deps-test
-	./scripts/check-reproducible.sh $(RELEASE_PARTS)
+	./scripts/check-reproducible.sh $(if $(REPRODUCE_HERE),--here) $(RELEASE_PARTS)
 
 # The default build's tests and the Debian package, in a Debian 13 system
 # of their own (made once per machine: see scripts/in-debian.sh).

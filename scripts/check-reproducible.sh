@@ -4,8 +4,12 @@
 # another path, deeper down, and builds later, with another umask and time
 # zone. Names each file that differs, with diffoscope's first lines where
 # diffoscope is installed; exits 1 then.
-#   check-reproducible.sh PART...   (make check-reproducible runs it; PARTS
-#                                    as for make release: deb windows)
+#   check-reproducible.sh [--here] PART...
+#     (make check-reproducible runs it; PARTS as for make release: deb
+#     windows). With --here the first release is this checkout's own, made
+#     with the builds already in it, so it must hold no uncommitted changes:
+#     a build that has also run the tests must give the same bytes as a
+#     clean one.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/pathquill-reproducible.XXXXXX")
@@ -20,14 +24,24 @@ build() {  # FOLDER [ENVIRONMENT...]: clones HEAD into FOLDER and makes its rele
         >"$folder.log" 2>&1 || { tail -n 40 "$folder.log" >&2; exit 1; }
 }
 
+here=
+[ "${1:-}" = --here ] && here=1 && shift
 parts="$*"
 start=$(date +%s)
-build "$work/a"
+if [ -n "$here" ]; then
+    echo "Building the release in $top" >&2
+    make --no-print-directory -C "$top" release RELEASE_PARTS="$parts" >"$work/a.log" 2>&1 ||
+        { tail -n 40 "$work/a.log" >&2; exit 1; }
+    mkdir "$work/a"
+    ln -s "$top/build" "$work/a/build"
+else
+    build "$work/a"
+fi
 build "$work/second/at/another/place/b" TZ=Pacific/Kiritimati sh -c 'umask 002 && exec "$0" "$@"'
 echo "Both built in $(($(date +%s) - start)) s" >&2
 
-a=$(echo "$work"/a/build/release/*)
 b=$(echo "$work"/second/at/another/place/b/build/release/*)
+a=$work/a/build/release/${b##*/}
 failed=0
 listing() { (cd "$1" && find . -type f | LC_ALL=C sort); }
 if [ "$(listing "$a")" != "$(listing "$b")" ]; then
