@@ -85,10 +85,11 @@ windows-configure: deps deps-windows
 package-windows: windows-configure
 	cmake --build --preset windows -j $(JOBS) --target windows_packages
 
-# The Windows build's tests, under Wine.
+# The Windows build's tests, under Wine. They spend most of their time
+# waiting on Wine and the X server, so twice as many run as there are cores.
 test-windows: windows-configure
 	cmake --build --preset windows -j $(JOBS)
-	ctest --preset windows -j $(JOBS)
+	ctest --preset windows -j $$(($(JOBS) * 2))
 
 # A release in build/release/<version>/: the Debian package of this Debian
 # release, the Windows zip, installer and Qt source, the source tarball,
