@@ -2,14 +2,15 @@
 # Builds the release of HEAD twice, each in a clean clone of its own, and
 # compares every file of the two byte for byte. The second clone lies at
 # another path, deeper down, and builds later, with another umask and time
-# zone. Names each file that differs, with diffoscope's first lines where
-# diffoscope is installed; exits 1 then.
+# zone. The clones compile every source themselves (no ccache). Names each
+# file that differs, with diffoscope's first lines where diffoscope is
+# installed; exits 1 then.
 #   check-reproducible.sh [--here] PART...
 #     (make check-reproducible runs it; PARTS as for make release: deb
 #     windows). With --here the first release is this checkout's own, made
 #     with the builds already in it, so it must hold no uncommitted changes:
-#     a build that has also run the tests must give the same bytes as a
-#     clean one.
+#     a build that has also run the tests, from ccache or not, must give the
+#     same bytes as a clean one.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/pathquill-reproducible.XXXXXX")
@@ -20,7 +21,7 @@ build() {  # FOLDER [ENVIRONMENT...]: clones HEAD into FOLDER and makes its rele
     shift
     git clone --quiet --no-local "$top" "$folder"
     echo "Building the release in $folder $*" >&2
-    (cd "$folder" && env "$@" make --no-print-directory release RELEASE_PARTS="$parts") \
+    (cd "$folder" && env CCACHE_DISABLE=1 "$@" make --no-print-directory release RELEASE_PARTS="$parts") \
         >"$folder.log" 2>&1 || { tail -n 40 "$folder.log" >&2; exit 1; }
 }
 

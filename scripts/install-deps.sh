@@ -21,7 +21,7 @@ packages_of() {
         test) echo "xvfb xauth xdotool xclip x11-utils python3-xlib
                    sway wtype wl-clipboard grim qt6-wayland
                    at-spi2-core python3-pyatspi dbus-x11 binutils-mingw-w64-x86-64
-                   clang-format git diffoscope-minimal" ;;
+                   clang-format git diffoscope-minimal ccache" ;;
         fuzz) echo "clang libclang-rt-dev" ;;
         package) echo "dpkg-dev file lintian man-db bsdextrautils xvfb xauth xdotool
                        desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin git" ;;
