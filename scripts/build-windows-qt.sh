@@ -110,10 +110,28 @@ mkdir -p "$work/apt/lists/partial" "$work/apt/archives/partial"
 # alike), through a private apt configuration: the machine's own is left
 # as it is.
 suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
-archives=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT) $(LABEL)' \
-               'Identifier: Packages' 2>/dev/null | sort -u |
-           awk -v suite="$suite" '$3 == "main" && ($4 == "Debian" || $4 == "Debian-Security") &&
-               ($2 == suite || $2 == suite "-updates" || $2 == suite "-security") {print $1, $2}')
+# apt ARG...: apt-get on private state and cache folders, never locking or
+# changing the machine's own.
+apt_in_work() {
+    apt-get -q -o Dir::State::Lists="$work/apt/lists" -o Dir::Cache="$work/apt" \
+        -o Debug::NoLocking=1 -o APT::Sandbox::User="$(id -un)" "$@"
+}
+debian_archives() {  # [APT-OPTION...]: the Debian archives of this release apt has indexes of
+    apt-get "$@" indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT) $(LABEL)' \
+            'Identifier: Packages' 2>/dev/null | sort -u |
+        awk -v suite="$suite" '$3 == "main" && ($4 == "Debian" || $4 == "Debian-Security") &&
+            ($2 == suite || $2 == suite "-updates" || $2 == suite "-security") {print $1, $2}'
+}
+archives=$(debian_archives)
+if [ -z "$archives" ]; then
+    # A system whose package lists were removed (as in a minimal image) still
+    # has its sources: fetch their indexes into the private folder to learn
+    # which archives they are.
+    apt_in_work update >/dev/null 2>&1 || true
+    archives=$(debian_archives -o Dir::State::Lists="$work/apt/lists")
+    rm -rf "$work/apt/lists"
+    mkdir -p "$work/apt/lists/partial"
+fi
 if [ -z "$archives" ]; then
     echo "build-windows-qt.sh: apt knows no Debian archive for $suite with the main component," \
          "so the source of qt6-base $version cannot be fetched. Add one to apt's sources" \
@@ -124,9 +142,7 @@ printf '%s\n' "$archives" | while read -r uri release; do
     echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri $release main"
 done >"$work/apt/sources.list"
 apt_private() {
-    apt-get -q -o Dir::Etc::SourceList="$work/apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent \
-        -o Dir::State::Lists="$work/apt/lists" -o Dir::Cache="$work/apt" \
-        -o Debug::NoLocking=1 -o APT::Sandbox::User="$(id -un)" "$@"
+    apt_in_work -o Dir::Etc::SourceList="$work/apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent "$@"
 }
 echo "Fetching the source of qt6-base $version" >&2
 apt_private update >/dev/null
