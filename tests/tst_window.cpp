@@ -11,6 +11,10 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
+#include <cstdio>
+
+#include <unistd.h>
+
 class TestWindow : public QObject, public WindowFixture
 {
     Q_OBJECT
@@ -388,61 +392,161 @@ void TestWindow::copyTakesHandEdits()
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("models\\mine\\x.mod "));
 }
 
+namespace {
+
+// A clipboard that another program holds for a while.
+struct HeldClipboard : pql::Clipboard {
+    QString content;         // empty: nothing on it
+    int refusals = 0;        // attempts refused before it is let go; -1: never let go
+    bool clearTakes = false; // emptying works while it is held
+    bool newer = false;      // another program has put `content` there since watch()
+    bool put(const QString &text) override
+    {
+        if (refusals != 0 && !(text.isEmpty() && clearTakes)) {
+            refusals -= refusals > 0;
+            return false;
+        }
+        content = text;
+        return true;
+    }
+    bool isEmpty() override { return content.isEmpty(); }
+    void watch() override { newer = false; }
+    bool changedElsewhere() override { return newer; }
+};
+
+// Standard error, caught in a file while this lives.
+struct StandardError {
+    FILE *file = std::tmpfile();
+    int saved = dup(2);
+    StandardError() { dup2(fileno(file), 2); }
+    ~StandardError()
+    {
+        dup2(saved, 2);
+        close(saved);
+        std::fclose(file);
+    }
+    QStringList pqlLines() const // the lines PQL wrote
+    {
+        std::rewind(file);
+        QFile caught;
+        caught.open(file, QIODevice::ReadOnly);
+        QStringList lines = QString::fromLocal8Bit(caught.readAll()).split(u'\n');
+        lines.removeIf([](const QString &line) { return !line.startsWith(u"PQL: "); });
+        return lines;
+    }
+};
+
+} // namespace
+
 void TestWindow::copyWaitsForABusyClipboard_data()
 {
-    using pql::CopyOutcome;
-    // What the attempts at the path get, the last answer again and again.
-    QTest::addColumn<QList<bool>>("answers");
-    QTest::addColumn<bool>("clearTakes"); // emptying the clipboard at the end
-    QTest::addColumn<int>("patience");    // ms
-    QTest::addColumn<QString>("pressedAgain");
-    QTest::addColumn<CopyOutcome>("outcome");
+    QTest::addColumn<QString>("before"); // on the clipboard at the press
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("refusals");
+    QTest::addColumn<bool>("clearTakes");
+    QTest::addColumn<QString>("meanwhile"); // "again": another path pressed; "newer": copied
+                                            // elsewhere; "exit": File > Exit
+    QTest::addColumn<bool>("waits");        // the press leaves the copy waiting
+    QTest::addColumn<QString>("after");     // on the clipboard in the end
+    QTest::addColumn<QString>("told");      // the box and standard error; empty: nothing
 
-    QTest::newRow("busy, then free")
-        << QList<bool>{false, false, true} << true << 10'000 << "" << CopyOutcome::Copied;
+    const QString path = QStringLiteral("models\\props\\crate01.mod");
+    const QString none, old = QStringLiteral("old");
+    const QString notCopied = QStringLiteral("The path was not copied: ");
+    const QString nowEmpty =
+        notCopied
+        + QStringLiteral(
+            "another program is holding the clipboard, which is now empty. Try again.");
+    const QString kept = notCopied
+        + QStringLiteral("another program is holding the clipboard, which still holds what was "
+                         "there before. Try again.");
+    QTest::newRow("busy, then free") << old << path << 2 << false << none << true << path << none;
     QTest::newRow("busy throughout, emptied at the end")
-        << QList<bool>{false} << true << 200 << "" << CopyOutcome::NotCopiedCleared;
+        << old << path << -1 << true << none << true << none << nowEmpty;
     QTest::newRow("busy throughout, nothing can change")
-        << QList<bool>{false} << false << 200 << "" << CopyOutcome::NotCopied;
-    QTest::newRow("pressed again for an edited path while busy")
-        << QList<bool>{false, false, true} << true << 10'000 << "models\\edited.mod"
-        << CopyOutcome::Copied;
+        << old << path << -1 << false << none << true << old << kept;
+    QTest::newRow("busy throughout, empty before")
+        << none << path << -1 << false << none << true << none << nowEmpty;
+    QTest::newRow("pressed again for another path while busy: the later wins")
+        << old << path << 3 << false << "again" << true << "models\\vehicles\\car.mod" << none;
+    QTest::newRow("something newer copied elsewhere while busy is left alone")
+        << old << path << -1 << true << "newer" << true << "newer"
+        << notCopied
+            + "another program has put something newer on the clipboard meanwhile, and it was "
+              "left there.";
+    QTest::newRow("the empty path on an empty, held clipboard: done at once")
+        << none << none << -1 << false << none << false << none << none;
+    QTest::newRow("the empty path on a held clipboard")
+        << old << none << -1 << false << none << true << old
+        << "The clipboard was not cleared: another program is holding it. Try again.";
+    QTest::newRow("exit while busy: the copy is finished first")
+        << old << path << 3 << false << "exit" << true << path << none;
+    QTest::newRow("exit while busy throughout: told, then ended")
+        << old << path << -1 << false << "exit" << true << old << kept;
 }
 
 void TestWindow::copyWaitsForABusyClipboard()
 {
-    QFETCH(QList<bool>, answers);
+    QFETCH(QString, before);
+    QFETCH(QString, path);
+    QFETCH(int, refusals);
     QFETCH(bool, clearTakes);
-    QFETCH(int, patience);
-    QFETCH(QString, pressedAgain);
-    QFETCH(pql::CopyOutcome, outcome);
+    QFETCH(QString, meanwhile);
+    QFETCH(bool, waits);
+    QFETCH(QString, after);
+    QFETCH(QString, told);
 
-    const QString path = QStringLiteral("models\\props\\crate01.mod");
-    QStringList tried;
-    qsizetype asked = 0;
-    pql::ClipboardCopy copy(
-        [&](const QString &text) {
-            tried.append(text);
-            return text.isEmpty() ? clearTakes : answers.at(std::min(asked++, answers.size() - 1));
-        },
-        nullptr, std::chrono::milliseconds(5), std::chrono::milliseconds(patience));
-    QSignalSpy finished(&copy, &pql::ClipboardCopy::finished);
-    QVERIFY(copy.copy(path));
-    if (!pressedAgain.isEmpty())
-        QVERIFY(!copy.copy(pressedAgain));
-    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20'000);
-    QCOMPARE(finished.at(0).at(1).value<pql::CopyOutcome>(), outcome);
-    QVERIFY(!copy.isWaiting());
-
-    // Only the path pressed for is ever tried; a copy that does not take
-    // ends by emptying the clipboard.
-    if (outcome == pql::CopyOutcome::Copied) {
-        QCOMPARE(tried, QStringList(answers.indexOf(true) + 1, path));
-    } else {
-        QVERIFY(tried.size() >= 3);
-        QCOMPARE(tried.takeLast(), QString());
-        QCOMPARE(tried, QStringList(tried.size(), path));
+    auto held = std::make_unique<HeldClipboard>();
+    HeldClipboard *clipboard = held.get(); // the window's from here
+    clipboard->content = before;
+    clipboard->refusals = refusals;
+    clipboard->clearTakes = clearTakes;
+    open(sampleCatalogue, std::move(held));
+    auto *copy = m_window->findChild<pql::ClipboardCopy *>();
+    QSignalSpy finished(copy, &pql::ClipboardCopy::finished);
+    QString shown;
+    Qt::WindowModality modality = Qt::NonModal;
+    bool openWhileTold = false;
+    if (!told.isEmpty()) {
+        whenModalOpens([&](QMessageBox *box) {
+            shown = box->windowTitle() + u'|' + box->text();
+            modality = box->windowModality();
+            openWhileTold = m_window->isVisible();
+        });
     }
+    const StandardError standardError;
+
+    auto *button = control<QPushButton>("Command1");
+    auto *fullpath = control<QLineEdit>("Fullpath");
+    fullpath->setText(path);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(copy->isWaiting(), waits);
+    if (meanwhile == u"again") {
+        QTest::keyClicks(searchName(), QStringLiteral("car"));
+        QTest::mouseClick(button, Qt::LeftButton);
+    } else if (meanwhile == u"newer") {
+        clipboard->content = QStringLiteral("newer");
+        clipboard->newer = true;
+    } else if (meanwhile == u"exit") {
+        // Pressed twice: the second changes nothing.
+        for (int i = 0; i < 2; ++i)
+            m_window->findChild<QAction *>(QStringLiteral("mnuExit"))->trigger();
+        QVERIFY(m_window->isVisible());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20'000);
+    QCOMPARE(clipboard->content, after);
+    if (told.isEmpty()) {
+        QCOMPARE(standardError.pqlLines(), QStringList());
+    } else {
+        QTRY_COMPARE(shown, QStringLiteral("PQL|") + told);
+        QCOMPARE(modality, Qt::WindowModal);
+        QCOMPARE(standardError.pqlLines(), QStringList(QStringLiteral("PQL: ") + told));
+    }
+    if (meanwhile == u"exit") {
+        QCOMPARE(openWhileTold, !told.isEmpty());
+        QTRY_VERIFY(!m_window->isVisible());
+    }
+    QCOMPARE(finished.size(), 1);
 }
 
 void TestWindow::pastedTextKeepsItsFirstLine_data()

@@ -76,10 +76,11 @@ protected:
         QGuiApplication::clipboard()->clear();
     }
 
-    void open(const QByteArray &catalogue)
+    void open(const QByteArray &catalogue,
+              std::unique_ptr<pql::Clipboard> clipboard = pql::systemClipboard())
     {
         QVERIFY(m_folder->write(catalogue));
-        m_window = std::make_unique<PQL>();
+        m_window = std::make_unique<PQL>(nullptr, std::move(clipboard));
         const std::optional<QString> failure = m_window->Form_Load();
         QVERIFY2(!failure, failure ? qPrintable(*failure) : "");
         m_window->show();

@@ -1,89 +1,57 @@
 #include "clipboard_copy.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
-#include <QPointer>
-
 namespace pql {
 
-bool qtClipboardIsEmpty()
-{
-    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-    return !data || data->formats().isEmpty();
-}
-
-bool putOnClipboard(const QString &text)
-{
-    if (clipboardHeldElsewhere())
-        return false;
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    // Clearing first drops every format another program left there, so an
-    // empty path leaves nothing behind.
-    clipboard->clear();
-    if (text.isEmpty())
-        return clipboardIsEmpty();
-    auto *data = new QMimeData;
-    data->setText(text);
-    const QPointer<QMimeData> ours(data);
-    clipboard->setMimeData(data); // the clipboard owns it from here
-    return ours && clipboard->mimeData() == ours;
-}
-
-ClipboardCopy::ClipboardCopy(ClipboardAttempt attempt, QObject *parent,
+ClipboardCopy::ClipboardCopy(std::unique_ptr<Clipboard> clipboard, QObject *parent,
                              std::chrono::milliseconds interval, std::chrono::milliseconds patience)
-    : QObject(parent), m_attempt(std::move(attempt)), m_patience(patience)
+    : QObject(parent), m_clipboard(std::move(clipboard)), m_patience(patience)
 {
     m_timer.setInterval(interval);
     connect(&m_timer, &QTimer::timeout, this, &ClipboardCopy::tryAgain);
 }
 
-bool ClipboardCopy::copy(const QString &text)
+ClipboardCopy::~ClipboardCopy() = default;
+
+// An empty text is there already when the clipboard is empty: nothing to
+// ask of it, held or not.
+bool ClipboardCopy::alreadyThere() const { return m_text.isEmpty() && m_clipboard->isEmpty(); }
+
+void ClipboardCopy::copy(const QString &text)
 {
-    if (isWaiting())
-        return false;
-    if (m_attempt(text)) {
-        Q_EMIT finished(text, CopyOutcome::Copied);
-        return true;
-    }
+    // What other programs did before this press is older than it.
+    m_clipboard->watch();
     m_text = text;
-    m_deadline.setRemainingTime(m_patience);
-    m_timer.start();
-    return true;
+    if (alreadyThere() || m_clipboard->put(m_text)) {
+        finish(CopyOutcome::Copied);
+        return;
+    }
+    if (!isWaiting()) {
+        m_deadline.setRemainingTime(m_patience);
+        m_timer.start();
+    }
 }
 
 void ClipboardCopy::tryAgain()
 {
-    CopyOutcome outcome;
-    if (m_attempt(m_text)) {
-        outcome = CopyOutcome::Copied;
-    } else if (!m_deadline.hasExpired()) {
-        return;
-    } else {
-        // Text from before must not stay there as if it were the copy.
-        outcome = !m_text.isEmpty() && m_attempt(QString()) ? CopyOutcome::NotCopiedCleared
-                                                            : CopyOutcome::NotCopied;
+    if (alreadyThere()) {
+        finish(CopyOutcome::Copied);
+    } else if (m_clipboard->changedElsewhere()) {
+        // Newer than the press: the copy must not replace it, nor empty it.
+        finish(CopyOutcome::Overtaken);
+    } else if (m_clipboard->put(m_text)) {
+        finish(CopyOutcome::Copied);
+    } else if (m_deadline.hasExpired()) {
+        // What was there before must not stay as if it were the copy.
+        if (!m_text.isEmpty() && !m_clipboard->isEmpty())
+            m_clipboard->put(QString());
+        finish(m_clipboard->isEmpty() ? CopyOutcome::NotCopiedEmpty : CopyOutcome::NotCopiedKept);
     }
-    m_timer.stop();
-    Q_EMIT finished(std::exchange(m_text, QString()), outcome);
 }
 
-QString ClipboardCopy::failureMessage(bool emptyText, CopyOutcome outcome)
+void ClipboardCopy::finish(CopyOutcome outcome)
 {
-    switch (outcome) {
-    case CopyOutcome::Copied:
-        return {};
-    case CopyOutcome::NotCopiedCleared:
-        return QStringLiteral("The path was not copied: another program is holding the "
-                              "clipboard, which is now empty. Try again.");
-    case CopyOutcome::NotCopied:
-        return emptyText ? QStringLiteral("The clipboard was not cleared: another program is "
-                                          "holding it. Try again.")
-                         : QStringLiteral("The path was not copied: another program is holding "
-                                          "the clipboard, which still holds what was there "
-                                          "before. Try again.");
-    }
-    return {};
+    m_timer.stop();
+    Q_EMIT finished(std::exchange(m_text, QString()), outcome);
 }
 
 } // namespace pql

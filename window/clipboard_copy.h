@@ -1,4 +1,4 @@
-// Putting a text on the system clipboard, and knowing whether it got there.
+// Putting a text on the system clipboard, and knowing how that ended.
 #pragma once
 
 #include <QDeadlineTimer>
@@ -7,78 +7,82 @@
 #include <QTimer>
 
 #include <chrono>
-#include <functional>
+#include <memory>
 
 namespace pql {
 
-// One attempt at the clipboard: empty it, then put `text` on it as plain
-// text unless `text` is empty. True when the clipboard now holds exactly
-// that: the text, or nothing at all.
-using ClipboardAttempt = std::function<bool(const QString &text)>;
+// What copying needs of a clipboard: the system's, or a stand-in.
+class Clipboard
+{
+public:
+    virtual ~Clipboard() = default;
 
-// The attempt on the system clipboard, through Qt. It takes only when Qt's
-// clipboard really holds the data handed to it afterwards: Qt drops a copy
-// it could not make with no more than a warning (Windows: the clipboard is
-// held open by another program; X11: the selection was not granted;
-// Wayland: no data device).
-bool putOnClipboard(const QString &text);
+    // One attempt at making the clipboard hold exactly `text`, as plain
+    // text, in place of every format it held; for no text, at emptying it.
+    // True when the clipboard now holds just that.
+    virtual bool put(const QString &text) = 0;
+    // Whether the clipboard holds nothing at all, seen as it is now.
+    virtual bool isEmpty() = 0;
+    // From now on, changedElsewhere() tells of changes made after this call.
+    virtual void watch() = 0;
+    // Whether another program has put something on the clipboard since
+    // watch(); this program's own attempts do not count.
+    virtual bool changedElsewhere() = 0;
+};
+
+// The clipboard of the platform the application runs on, chosen once.
+std::unique_ptr<Clipboard> systemClipboard();
 
 // How a copy ended.
 enum class CopyOutcome {
-    Copied,           // the clipboard holds the text (or, for no text, nothing)
-    NotCopiedCleared, // it does not, but it was emptied: nothing from before is left
-    NotCopied,        // nothing could be changed: what was there before still is
+    Copied,         // the clipboard holds the text (for no text: nothing)
+    NotCopiedEmpty, // it does not, and holds nothing now
+    NotCopiedKept,  // it does not, and still holds what it held at the press
+    Overtaken,      // meanwhile another program put something newer on it,
+                    // which is left as it is
 };
 
 // Copies one text at a time to the clipboard. Other programs hold the
 // clipboard for a moment after each change (clipboard managers, clipboard
-// history, remote-desktop bridges); while it is held, the same text is tried
-// again from the event loop, every `interval`, until `patience` has passed.
-// The window stays responsive meanwhile, and a copy asked for in between is
-// refused rather than raced against the one under way. When the text has
-// not taken by then, the clipboard is emptied if it can be, and the outcome
-// says which.
+// history, remote-desktop bridges); while it is held, the text is tried
+// again from the event loop, every `interval`, until `patience` has passed
+// since the wait began. The window stays responsive meanwhile. A copy asked
+// for during the wait takes the place of the one waiting: the latest text
+// wins, and one outcome, about it, follows. A text that has not taken by
+// the end does not leave what was there before to pass for it: the
+// clipboard is emptied, unless another program has put something newer on
+// it since, which is left alone.
 class ClipboardCopy : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit ClipboardCopy(ClipboardAttempt attempt, QObject *parent = nullptr,
+    explicit ClipboardCopy(std::unique_ptr<Clipboard> clipboard, QObject *parent = nullptr,
                            std::chrono::milliseconds interval = std::chrono::milliseconds(100),
                            std::chrono::milliseconds patience = std::chrono::seconds(2));
+    ~ClipboardCopy() override;
 
-    // Starts copying `text`, exactly as given. False, and nothing done,
-    // while an earlier copy is still being tried. `finished` follows, at
-    // once when the first attempt takes.
-    bool copy(const QString &text);
+    // Starts copying `text`, exactly as given, or puts it in the place of
+    // the text still waiting. `finished` follows, at once when this first
+    // attempt takes.
+    void copy(const QString &text);
 
     bool isWaiting() const { return m_timer.isActive(); }
-
-    // What to tell the user of a copy that did not take, in one or two
-    // sentences.
-    static QString failureMessage(bool emptyText, CopyOutcome outcome);
 
 Q_SIGNALS:
     void finished(const QString &text, pql::CopyOutcome outcome);
 
 private:
+    bool alreadyThere() const;
     void tryAgain();
+    void finish(CopyOutcome outcome);
 
-    ClipboardAttempt m_attempt;
+    std::unique_ptr<Clipboard> m_clipboard;
     std::chrono::milliseconds m_patience;
     QTimer m_timer;
     QDeadlineTimer m_deadline;
     QString m_text;
 };
-
-// Each platform's part (clipboard_unix.cpp, clipboard_win.cpp): whether
-// another program holds the clipboard open right now, so that an attempt
-// cannot take (asked first, where Qt would otherwise block the window while
-// it tries), and whether the clipboard holds nothing at all.
-bool clipboardHeldElsewhere();
-bool clipboardIsEmpty();
-// What Qt itself sees of the clipboard: no format at all.
-bool qtClipboardIsEmpty();
 
 } // namespace pql
 

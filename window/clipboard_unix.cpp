@@ -1,11 +1,9 @@
-#include "clipboard_copy.h"
+#include "clipboard_qt.h"
 
 namespace pql {
 
 // X11 and Wayland have no clipboard that one program holds open: Qt's own
-// answer after the attempt is the whole story.
-bool clipboardHeldElsewhere() { return false; }
-
-bool clipboardIsEmpty() { return qtClipboardIsEmpty(); }
+// answers are the whole story.
+std::unique_ptr<Clipboard> systemClipboard() { return std::make_unique<QtClipboard>(); }
 
 } // namespace pql

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
@@ -44,12 +45,12 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption)
 
 } // namespace
 
-PQL::PQL(QWidget *parent) : QMainWindow(parent)
+PQL::PQL(QWidget *parent, std::unique_ptr<pql::Clipboard> clipboard) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("PQL"));
     setWindowTitle(QStringLiteral("Pathquill"));
     setWindowIcon(pql::applicationIcon());
-    m_copy = new pql::ClipboardCopy(pql::putOnClipboard, this);
+    m_copy = new pql::ClipboardCopy(std::move(clipboard), this);
     connect(m_copy, &pql::ClipboardCopy::finished, this, &PQL::copyFinished);
     createControls();
     createMenus();
@@ -275,29 +276,83 @@ void PQL::Model_list_Click()
 
 void PQL::Command1_Click()
 {
-    // The path as it is now; pressing again while a busy clipboard is being
-    // waited for copies nothing else.
+    // The path as it is now; pressed again while a busy clipboard is being
+    // waited for, the newer path is copied instead.
     m_copy->copy(Fullpath->text());
 }
+
+namespace {
+
+// What to tell the user of a copy that did not take, in one or two sentences.
+QString copyFailure(bool emptyPath, pql::CopyOutcome outcome)
+{
+    using pql::CopyOutcome;
+    const QString notDone = emptyPath ? QStringLiteral("The clipboard was not cleared: ")
+                                      : QStringLiteral("The path was not copied: ");
+    switch (outcome) {
+    case CopyOutcome::Copied:
+        break;
+    case CopyOutcome::NotCopiedEmpty:
+        return notDone
+            + QStringLiteral("another program is holding the clipboard, which is now empty. "
+                             "Try again.");
+    case CopyOutcome::NotCopiedKept:
+        return notDone
+            + (emptyPath ? QStringLiteral("another program is holding it. Try again.")
+                         : QStringLiteral("another program is holding the clipboard, which "
+                                          "still holds what was there before. Try again."));
+    case CopyOutcome::Overtaken:
+        return notDone
+            + QStringLiteral("another program has put something newer on the clipboard "
+                             "meanwhile, and it was left there.");
+    }
+    return {};
+}
+
+} // namespace
 
 void PQL::copyFinished(const QString &text, pql::CopyOutcome outcome)
 {
     // A copy that took says nothing, as ever.
-    if (outcome == pql::CopyOutcome::Copied)
+    if (outcome == pql::CopyOutcome::Copied) {
+        if (m_exitAfterCopy)
+            mnuExit_Click();
         return;
-    const QString message = pql::ClipboardCopy::failureMessage(text.isEmpty(), outcome);
+    }
+    const QString message = copyFailure(text.isEmpty(), outcome);
     std::fprintf(stderr, "PQL: %s\n", message.toLocal8Bit().constData());
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("PQL"), message, QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("copyFailedBox"));
-    box.setFont(font());
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    std::fflush(stderr);
+    // The box may come up to two seconds after the press, from the event
+    // loop: it blocks this window only, and the program goes on meanwhile.
+    auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("PQL"), message,
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("copyFailedBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setFont(font());
+    box->setTextFormat(Qt::PlainText);
+    connect(box, &QMessageBox::finished, this, [this] {
+        if (m_exitAfterCopy)
+            mnuExit_Click();
+    });
+    box->open();
+}
+
+void PQL::closeEvent(QCloseEvent *event)
+{
+    if (m_copy->isWaiting()) {
+        m_exitAfterCopy = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void PQL::mnuExit_Click()
 {
-    close();
-    QCoreApplication::quit(); // status 0; does nothing outside the event loop
+    // Refused while a copy waits: the end comes once it is known how the
+    // copy ended.
+    if (close())
+        QCoreApplication::quit(); // status 0; does nothing outside the event loop
 }
 
 QString PQL::aboutText()

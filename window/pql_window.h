@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -23,7 +24,9 @@ class PQL : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit PQL(QWidget *parent = nullptr);
+    // Copies go to `clipboard`: the system's, unless a stand-in is given.
+    explicit PQL(QWidget *parent = nullptr,
+                 std::unique_ptr<pql::Clipboard> clipboard = pql::systemClipboard());
 
     // Reads the catalogue of the working directory, builds the model table,
     // lists every model and makes the first one current. Returns the message
@@ -35,6 +38,9 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // While a copy waits for the clipboard, the window stays until it is
+    // known how the copy ended, then ends as asked.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void createControls();
@@ -55,7 +61,8 @@ private:
     void Search_name_Change();
     void Model_list_Click();
     void Command1_Click();
-    // Tells the user of a copy that did not reach the clipboard.
+    // Tells the user of a copy that did not reach the clipboard; ends the
+    // program then, where that was asked for while the copy waited.
     void copyFinished(const QString &text, pql::CopyOutcome outcome);
     void mnuExit_Click();
     void mnuAbout_Click();
@@ -83,6 +90,7 @@ private:
 
     MatchListModel *m_listModel = nullptr;
     pql::ClipboardCopy *m_copy = nullptr;
+    bool m_exitAfterCopy = false;
 
     // Fixed after start-up.
     qint16 Record_count = 0;
