@@ -35,13 +35,18 @@ esac
 # @WORK@ stands for the folder that holds the source and the build: mapped
 # to ".", no path of this machine reaches the libraries. A relocatable Qt
 # finds itself beside the program instead of at its install prefix, which
-# would otherwise be written into every program linked against it.
-options="-G Ninja
+# would otherwise be written into every program linked against it. Nothing
+# is loaded at run time as a library (no QLibrary, so no plugin): the
+# programs link in the plugins they use, and nothing planted beside them
+# can run inside them. Functions with buffers on the stack check them
+# (GCC's stack protector, its runtime linked in statically).
+options="-GNinja
 -DCMAKE_TOOLCHAIN_FILE=$toolchain
 -DCMAKE_BUILD_TYPE=Release
--DCMAKE_C_FLAGS=-ffile-prefix-map=@WORK@=.
--DCMAKE_CXX_FLAGS=-ffile-prefix-map=@WORK@=.
+-DCMAKE_C_FLAGS=-ffile-prefix-map=@WORK@=. -fstack-protector-strong
+-DCMAKE_CXX_FLAGS=-ffile-prefix-map=@WORK@=. -fstack-protector-strong
 -DFEATURE_relocatable=ON
+-DFEATURE_library=OFF
 -DFEATURE_optimize_size=ON
 -DBUILD_SHARED_LIBS=OFF
 -DFEATURE_static_runtime=ON
@@ -86,7 +91,13 @@ options="-G Ninja
 
 # The options as the repository has them, wherever it is checked out.
 recorded=$(printf '%s\n' "$options" | sed "s|$top/||")
-key=$( (printf '%s\n%s\n' "$version" "$recorded"; cat "$toolchain") | sha256sum | cut -c1-12)
+# What else decides the bytes of the libraries: the cross toolchain and the
+# build tools, so that a Qt built before one of them changed is not taken
+# for one built with it.
+tools=$(dpkg-query -W -f='${Package} ${Version}\n' g++-mingw-w64-x86-64-posix \
+            gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
+            mingw-w64-common cmake ninja-build qt6-base-dev-tools)
+key=$( (printf '%s\n%s\n%s\n' "$version" "$recorded" "$tools"; cat "$toolchain") | sha256sum | cut -c1-12)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/pathquill
 prefix=$cache/qt-$version-win64-$key
 mkdir -p "$cache"
@@ -151,15 +162,19 @@ apt_private update >/dev/null
 source=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
 
 echo "Configuring Qt for Windows in $work/build" >&2
-# shellcheck disable=SC2086
+# One option a line, blanks and all.
+IFS='
+'
+# shellcheck disable=SC2046
 cmake -S "$source" -B "$work/build" -DCMAKE_INSTALL_PREFIX="$prefix" $(printf '%s\n' "$options" | sed "s|@WORK@|$work|g") \
     >"$work/configure.log" 2>&1 \
     || { tail -n 40 "$work/configure.log" >&2; exit 1; }
+unset IFS
 echo "Building Qt for Windows (some minutes; the log is $work/build.log)" >&2
 nice -n 19 cmake --build "$work/build" --parallel "$(nproc)" >"$work/build.log" 2>&1 \
     || { tail -n 40 "$work/build.log" >&2; exit 1; }
 cmake --install "$work/build" >/dev/null
-printf '# Run in a folder WORK that holds qt6-base-%s, with @WORK@ its path.\ncmake -S qt6-base-%s -B build -DCMAKE_INSTALL_PREFIX=PREFIX\n%s\n' \
+printf '# Run in a folder WORK that holds qt6-base-%s, with @WORK@ its path; each line\n# below is one argument (some hold blanks).\ncmake -S qt6-base-%s -B build -DCMAKE_INSTALL_PREFIX=PREFIX\n%s\n' \
     "${version%-*}" "${version%-*}" "$recorded" \
     >"$prefix/configure-line.txt"
 # Who wrote the code Qt bundles, and under which licence, for the notices.
