@@ -1,26 +1,35 @@
 #!/bin/sh
-# Each Windows program imports only DLLs that every Windows has, so that it
-# runs as one file dropped anywhere: every Windows that Qt 6 runs on, that
-# is Windows 10 and later, whose API sets (api-ms-win-*) and shcore.dll
-# included. Usage: imports.sh PROGRAM.exe...
+# Each Windows program runs as one file dropped anywhere, and nothing planted
+# beside it runs inside it:
+# - the DLLs it imports the ordinary way, which Windows resolves before any
+#   of its code runs, are KnownDLLs of Windows 10 and 11, which come from the
+#   system folder only, and API sets (api-ms-win-*); every other DLL is
+#   delay-loaded, once the program has named the system folder as the only
+#   place to look;
+# - it holds no code that loads Qt plugins (with it comes QT_PLUGIN_PATH);
+# - its PE header asks for ASLR, with high entropy, and DEP;
+# - it checks the stack (GCC's stack protector, linked in).
+# Usage: imports.sh PROGRAM.exe...
+known="advapi32|clbcatq|combase|comdlg32|coml2|difxapi|gdi32|gdiplus|imagehlp|imm32|kernel32"
+known="$known|msctf|msvcrt|normaliz|nsi|ole32|oleaut32|psapi|rpcrt4|sechost|setupapi|shcore"
+known="$known|shell32|shlwapi|user32|wldap32|ws2_32"
 failed=0
+fail() { echo "FAIL: $*"; failed=1; }
 for exe in "$@"; do
-    dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z')
-    [ -n "$dlls" ] || { echo "FAIL: no import table read from $exe"; failed=1; }
+    header=$(x86_64-w64-mingw32-objdump -p "$exe")
+    dlls=$(printf '%s\n' "$header" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z')
+    [ -n "$dlls" ] || fail "no import table read from $exe"
     for dll in $dlls; do
-        case $dll in
-            kernel32.dll | user32.dll | gdi32.dll | advapi32.dll | shell32.dll | ole32.dll | \
-            oleaut32.dll | comdlg32.dll | imm32.dll | winmm.dll | uxtheme.dll | dwmapi.dll | \
-            version.dll | shlwapi.dll | msvcrt.dll | ws2_32.dll | userenv.dll | netapi32.dll | \
-            wtsapi32.dll | setupapi.dll | crypt32.dll | bcrypt.dll | d3d9.dll | d3d11.dll | \
-            dxgi.dll | d3d12.dll | d2d1.dll | dwrite.dll | authz.dll | mpr.dll | rpcrt4.dll | \
-            winspool.drv | ntdll.dll | \
-            shcore.dll | api-ms-win-core-synch-l1-2-0.dll | api-ms-win-core-winrt-l1-1-0.dll | \
-            api-ms-win-core-winrt-string-l1-1-0.dll) ;;
-            *) echo "FAIL: $exe imports $dll, which Windows does not have of itself"; failed=1 ;;
-        esac
+        echo "$dll" | grep -qxE "api-ms-win-.*|($known)\.dll" ||
+            fail "$exe imports $dll, which Windows would look for beside it first"
     done
     echo "$exe imports:" $dlls
+    flags=$(printf '%s\n' "$header" | sed -n 's/^DllCharacteristics[[:space:]]*//p')
+    for bit in 0x20:"high-entropy ASLR" 0x40:ASLR 0x100:DEP; do
+        [ $((0x$flags & ${bit%%:*})) -ne 0 ] || fail "$exe has no ${bit#*:} (DllCharacteristics $flags)"
+    done
+    ! grep -qa QT_PLUGIN_PATH "$exe" || fail "$exe can load Qt plugins"
+    grep -qa "stack smashing detected" "$exe" || fail "$exe does not check its stack"
 done
 [ "$failed" = 0 ] && echo "1 passed, 0 failed" || echo "0 passed, 1 failed"
 exit $failed

@@ -4,11 +4,12 @@
 #   e2e.sh PATH-TO-PQL             on X11 (run it under xvfb-run): xdotool, xclip
 #   e2e.sh --wayland PATH-TO-PQL   on a headless sway that it starts itself,
 #                                  as an unprivileged user: wtype, wl-clipboard
-#   e2e.sh --wine PATH-TO-PQL.exe HOLD_CLIPBOARD.exe
+#   e2e.sh --wine PATH-TO-PQL.exe HOLD_CLIPBOARD.exe PQL-CATALOGUE.exe PLANTED.dll
 #                                  PQL.exe under Wine on X11 (under xvfb-run),
 #                                  in a clean Wine prefix of its own, copied
 #                                  alone beside the catalogue; the second
-#                                  program holds the clipboard open
+#                                  program holds the clipboard open; the DLL
+#                                  is planted beside PQL.exe and the third
 # Every process it starts is remembered by its id, and only those are ended.
 set -u
 
@@ -20,6 +21,8 @@ case "${1:-}" in
 esac
 PQL=$(realpath "$1")
 HOLDER=${2:+$(realpath "$2")}
+COMPANION=${3:+$(realpath "$3")}
+PLANTED=${4:+$(realpath "$4")}
 TOP=$(mktemp -d)
 WORK=$TOP/work  # the folder PQL runs in, holding only the catalogue
 LOGS=$TOP/logs  # its standard output and error, kept out of that folder
@@ -583,6 +586,65 @@ if begin_on "a clipboard held throughout: the window answers, Ctrl+X waits, told
     end
 fi
 
+# Nothing planted beside the programs runs inside them: a DLL of each name
+# they import that Windows looks for beside a program first (all but its
+# KnownDLLs and API sets), each leaving NAME.loaded once loaded, with Wine
+# searching as Windows does; a qt.conf that sends Qt's paths and plugins
+# elsewhere, with a DLL there too, which Qt must not even look at.
+if begin_on "nothing planted beside PQL.exe and pql-catalogue.exe runs inside them" wine \
+    "only Windows looks for DLLs beside the program"; then
+    write_catalogue
+    cp "$COMPANION" "$WORK/pql-catalogue.exe"
+    known="advapi32|clbcatq|combase|comdlg32|coml2|difxapi|gdi32|gdiplus|imagehlp|imm32|kernel32"
+    known="$known|msctf|msvcrt|normaliz|nsi|ole32|oleaut32|psapi|rpcrt4|sechost|setupapi|shcore"
+    known="$known|shell32|shlwapi|user32|wldap32|ws2_32"
+    planted=$(strings -a "$PQL" "$WORK/pql-catalogue.exe" | grep -ioE '^[a-z0-9_.-]+\.dll$' |
+              tr 'A-Z' 'a-z' | sort -u | grep -vxE "api-ms-win-.*|($known)\.dll")
+    echo "planted: $(echo $planted)"
+    [ -n "$planted" ] || fail "the programs name no DLL to plant"
+    overrides=""
+    for dll in $planted; do
+        cp "$PLANTED" "$WORK/$dll"
+        overrides="$overrides${overrides:+;}${dll%.dll}=n,b"
+    done
+    # A program that a planted DLL breaks ends there, with no debugger.
+    export WINEDLLOVERRIDES="$overrides;winedbg.exe=d"
+    # Wine's own user32 loads some of them from beside any program that opens
+    # a window (Windows takes them from its system folder): those are seen
+    # with a program that imports only KnownDLLs, and left out.
+    cp "$HOLDER" "$WORK/control.exe"
+    (cd "$WORK" && wine control.exe 500 shown >/dev/null 2>&1)
+    for marker in "$WORK"/*.loaded; do
+        [ -e "$marker" ] || continue
+        dll=$(basename "$marker" .loaded)
+        echo "left out: Wine itself loads $dll from beside a program"
+        rm "$marker" "$WORK/$dll"
+    done
+    rm "$WORK/control.exe"
+    mkdir -p "$WORK/plugins/platforms" "$WORK/plugins/styles"
+    cp "$PLANTED" "$WORK/plugins/platforms/qwindows.dll"
+    cp "$PLANTED" "$WORK/plugins/styles/qplanted.dll"
+    printf '[Paths]\r\nPrefix = .\r\nPlugins = plugins\r\n[Platforms]\r\nWindowsArguments = nodirectwrite\r\n' \
+        >"$WORK/qt.conf"
+    # Wine's trace of the files opened and looked at, on standard error.
+    export WINEDEBUG=+file
+    if start; then
+        keys ctrl+x
+        expect_exit 0 30
+    fi
+    companion=$(cd "$WORK" && timeout 60 wine pql-catalogue.exe check 2>/dev/null | tr -d '\r')
+    [[ $companion == *"Pathquill loads it: 6 models"* ]] || fail "pql-catalogue.exe check says: $companion"
+    export WINEDEBUG=-all
+    unset WINEDLLOVERRIDES
+    loaded=$(cd "$WORK" && find . -name '*.loaded' | sort)
+    [ -z "$loaded" ] || fail "loaded into the programs: $(echo $loaded)"
+    # A file looked up by its path, not one listed with its folder.
+    grep -q '\\\\PQL\.TXT"' "$LOGS/stderr" || fail "Wine's trace shows no file at all"
+    grep -iE '\\\\(qt6?\.conf|plugins)(\\|")' "$LOGS/stderr" >"$TOP/looked" &&
+        fail "PQL.exe looked at: $(head -n 3 "$TOP/looked")"
+    end
+fi
+
 # A working folder at the root of a drive: Wine maps P: to it.
 if begin_on "at the root of a drive, P:\\" wine "only Windows has drive letters"; then
     ln -s "$WORK" "$WINEPREFIX/dosdevices/p:"
@@ -638,7 +700,7 @@ end
 case $kind in
     x11) should=20 ;;
     wayland) should=17 ;;
-    wine) should=18 ;;
+    wine) should=19 ;;
 esac
 if [ "$ran" -lt "$should" ]; then
     echo "FAIL: $ran scenarios ran; on $kind, $should should"
