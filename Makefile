@@ -6,7 +6,8 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-.PHONY: all deps deps-test deps-fuzz deps-package deps-windows deps-debian build run bench \
+.PHONY: all deps deps-test deps-fuzz deps-package deps-package-test deps-windows deps-windows-test \
+	deps-debian build run bench \
 	package package-check windows-configure package-windows test test-default test-asan \
 	test-windows release check-reproducible test-debian13 fuzz-build fuzz clean
 
@@ -15,7 +16,7 @@ all: build
 deps:
 	@./scripts/install-deps.sh run
 
-deps-test deps-fuzz deps-package deps-windows deps-debian: deps-%:
+deps-test deps-fuzz deps-package deps-package-test deps-windows deps-windows-test deps-debian: deps-%:
 	@./scripts/install-deps.sh $*
 
 build/default/CMakeCache.txt:
@@ -67,7 +68,7 @@ package: deps deps-package build/default/CMakeCache.txt
 	cmake --build --preset default -j $(JOBS) --target package_contents
 	cd build/default && umask 022 && cpack
 
-package-check: package
+package-check: deps-package-test package
 	xvfb-run -a tests/package.sh build/default/pathquill_$(version)+*_*.deb $(version)
 
 # Windows: PQL.exe, pql-catalogue.exe and pql-open.exe cross-built with
@@ -87,7 +88,7 @@ package-windows: windows-configure
 
 # The Windows build's tests, under Wine. They spend most of their time
 # waiting on Wine and the X server, so twice as many run as there are cores.
-test-windows: windows-configure
+test-windows: deps-windows-test windows-configure
 	cmake --build --preset windows -j $(JOBS)
 	ctest --preset windows -j $$(($(JOBS) * 2))
 
@@ -95,22 +96,25 @@ test-windows: windows-configure
 # release, the Windows zip, installer and Qt source, the source tarball,
 # SHA256SUMS and a .buildinfo (scripts/release.sh). The same commit gives
 # the same bytes. RELEASE_PARTS=deb leaves Windows out.
+# The release is the changelog's latest entry, made only of its commit (see
+# the script); RELEASE_OPTIONS passes options to it.
 RELEASE_PARTS ?= deb windows
 release: deps deps-package $(if $(filter deb,$(RELEASE_PARTS)),package) \
 		$(if $(filter windows,$(RELEASE_PARTS)),package-windows)
-	./scripts/release.sh $(RELEASE_PARTS)
+	./scripts/release.sh $(RELEASE_OPTIONS) $(RELEASE_PARTS)
 
-# Builds the release of HEAD in two clean clones, at other paths and times,
-# with another umask and time zone, and compares them byte for byte.
-# REPRODUCE_HERE=1 takes the first from this checkout's own builds instead
-# (it must hold no uncommitted changes).
+# Builds the release of HEAD, whatever commit it is, twice and compares the
+# two byte for byte: in two clean clones, the second at another path, later,
+# with another umask, time zone, locale, number of jobs, host name and user
+# (see the script). REPRODUCE_HERE=1 takes the first from this checkout's
+# own builds instead (it must hold no uncommitted changes).
 check-reproducible: deps deps-test
 	./scripts/check-reproducible.sh $(if $(REPRODUCE_HERE),--here) $(RELEASE_PARTS)
 
 # The default build's tests and the Debian package, in a Debian 13 system
 # of their own (made once per machine: see scripts/in-debian.sh).
 test-debian13: deps-debian
-	./scripts/in-debian.sh trixie run,test,package make test-default package-check
+	./scripts/in-debian.sh trixie run,test,package,package-test make test-default package-check
 
 # Every test: the normal build, the sanitizer build, a short fuzz run, the
 # Debian package, and the Windows build under Wine.

@@ -3,7 +3,7 @@
 # made with mmdebstrap from Debian's archive, with the packages that
 # install-deps.sh installs there for PURPOSES (comma-separated).
 #   in-debian.sh SUITE PURPOSES COMMAND...
-#   e.g. in-debian.sh trixie run,test,package make test-default package-check
+#   e.g. in-debian.sh trixie run,test,package,package-test make test-default package-check
 # The system is made once per machine and kept as a tarball in
 # ~/.cache/pathquill (or $XDG_CACHE_HOME/pathquill), under a name made of
 # the suite and a digest of install-deps.sh and the purposes; an older one of

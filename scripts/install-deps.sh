@@ -1,16 +1,20 @@
 #!/bin/sh
 # Installs the Debian packages that a purpose needs, asking apt only when
 # something is missing. Runs as root, or through sudo.
-#   install-deps.sh [PURPOSE...]    (run when none is given)
-# Purposes:
-#   run      build and run the programs: compiler, CMake, Qt, the window's font
-#   test     the tests of the default and sanitizer builds: X11, Wayland,
-#            the clipboard, a screen reader's view, the version record, the
-#            format of the code, and comparing two builds of a release
-#   fuzz     the fuzzer: clang with its runtime
-#   package  the Debian package and its test, and the source tarball
-#   windows  the Windows build and its tests under Wine
-#   debian   making other Debian releases' systems for the tests (mmdebstrap)
+#   install-deps.sh [PURPOSE...]         (run when none is given)
+#   install-deps.sh --list PURPOSE...    prints the packages, installs nothing
+# Purposes that build (a release lists the versions of theirs):
+#   run           build and run the programs: compiler, CMake, Qt, the window's font
+#   package       the Debian package and the source tarball
+#   windows       the Windows programs, the zip and the installer
+# and the others:
+#   test          the tests of the default and sanitizer builds: X11, Wayland,
+#                 the clipboard, a screen reader's view, the version record, the
+#                 format of the code, and comparing two builds of a release
+#   fuzz          the fuzzer: clang with its runtime
+#   package-test  the Debian package's test
+#   windows-test  the Windows build's tests under Wine
+#   debian        making other Debian releases' systems for the tests (mmdebstrap)
 # Package names are the same on Debian 12 and 13; clang and its runtime are
 # Debian's default version of each, whatever the release ships.
 set -eu
@@ -18,28 +22,38 @@ set -eu
 packages_of() {
     case $1 in
         run) echo "cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation2" ;;
+        # gzip and tar are always installed; they are listed for what they make.
+        package) echo "dpkg-dev file git gzip tar" ;;
+        windows) echo "binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
+                       ninja-build qt6-base-dev-tools dpkg-dev imagemagick zip wixl msitools
+                       python3 python3-olefile" ;;
         test) echo "xvfb xauth xdotool xclip x11-utils python3-xlib
                    sway wtype wl-clipboard grim qt6-wayland
                    at-spi2-core python3-pyatspi dbus-x11 binutils-mingw-w64-x86-64
-                   clang-format git diffoscope-minimal ccache" ;;
+                   clang-format git diffoscope-minimal ccache locales" ;;
         fuzz) echo "clang libclang-rt-dev" ;;
-        package) echo "dpkg-dev file lintian man-db bsdextrautils xvfb xauth xdotool
-                       desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin git" ;;
-        windows) echo "binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
-                       ninja-build qt6-base-dev-tools dpkg-dev xvfb xauth xdotool xclip
-                       wine wine64 imagemagick icoutils zip unzip wixl msitools python3
-                       python3-olefile" ;;
+        package-test) echo "lintian man-db bsdextrautils devscripts xvfb xauth xdotool
+                            desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin" ;;
+        windows-test) echo "xvfb xauth xdotool xclip wine wine64 imagemagick icoutils unzip" ;;
         debian) echo "mmdebstrap debian-archive-keyring" ;;
-        *) echo "install-deps.sh: no such purpose '$1' (run, test, fuzz, package, windows, debian)" >&2
+        *) echo "install-deps.sh: no such purpose '$1' (run, package, windows, test, fuzz," \
+                "package-test, windows-test, debian)" >&2
            exit 2 ;;
     esac
 }
 
+listing=""
+[ "${1:-}" = --list ] && listing=1 && shift
 [ $# -gt 0 ] || set -- run
 wanted=""
 for purpose in "$@"; do
-    wanted="$wanted $(packages_of "$purpose")"
+    wanted="$wanted $(packages_of "$purpose")" || exit 2
 done
+if [ -n "$listing" ]; then
+    # shellcheck disable=SC2086
+    printf '%s\n' $wanted | LC_ALL=C sort -u
+    exit 0
+fi
 
 missing=""
 for p in $wanted; do
