@@ -29,17 +29,19 @@ parts="$*"
 start=$(date +%s)
 
 # release FOLDER OUT [COMMAND...]: makes the release of the checkout in
-# FOLDER into OUT, through COMMAND (which runs what follows it) if given.
+# FOLDER into OUT/release, through COMMAND (which runs what follows it) if
+# given.
 release() {
     folder=$1 out=$2
     shift 2
     echo "Building the release in $folder${*:+ ($varied)}" >&2
     "$@" env -C "$folder" make --no-print-directory release RELEASE_PARTS="$parts" \
-        RELEASE_OPTIONS="--any-commit --into $out" ${jobs:+JOBS=$jobs} >"$out.log" 2>&1 ||
+        RELEASE_OPTIONS="--any-commit --into $out/release" ${jobs:+JOBS=$jobs} >"$out.log" 2>&1 ||
         { tail -n 40 "$out.log" >&2; exit 1; }
 }
 
 jobs=
+mkdir "$work/a"
 if [ -n "$here" ]; then
     release "$top" "$work/a"
 else
@@ -77,7 +79,7 @@ fi
 release "$second" "$work/b" "$@"
 echo "Both built in $(($(date +%s) - start)) s; the second varied: $varied" >&2
 
-a=$work/a b=$work/b
+a=$work/a/release b=$work/b/release
 failed=0
 listing() { (cd "$1" && find . -type f | LC_ALL=C sort); }
 if [ "$(listing "$a")" != "$(listing "$b")" ]; then
