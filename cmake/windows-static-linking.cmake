@@ -63,8 +63,11 @@ foreach(name ${delay_loaded})
   set(library ${delay_libraries}/lib${name}.a)
   file(CONFIGURE OUTPUT ${def} CONTENT "LIBRARY ${dll}\nEXPORTS\n${exports}\n" @ONLY)
   if(NOT EXISTS ${library} OR ${def} IS_NEWER_THAN ${library})
-    execute_process(COMMAND ${PQL_DLLTOOL} --input-def ${def} --output-delaylib ${library}
-                            --deterministic-libraries COMMAND_ERROR_IS_FATAL ANY)
+    # dlltool names the library's members and symbols after the path it is
+    # given: a name without a folder keeps the build's folder out of them.
+    execute_process(COMMAND ${PQL_DLLTOOL} --input-def ${name}.def --output-delaylib lib${name}.a
+                            --deterministic-libraries
+                    WORKING_DIRECTORY ${delay_libraries} COMMAND_ERROR_IS_FATAL ANY)
   endif()
   list(APPEND delay_libraries_made ${library})
 endforeach()
