@@ -85,6 +85,8 @@ function(pql_windows_program target)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${delay_libraries_made})
   if(ARGV1 STREQUAL "QT")
     target_sources(${target} PRIVATE ${app}/qt_settings_win.cpp)
-    qt_add_resources(${target} qt_settings PREFIX /qt/etc BASE ${app} FILES ${app}/qt.conf)
+    # The first format of Qt's resources holds no file times.
+    qt_add_resources(${target} qt_settings PREFIX /qt/etc BASE ${app} FILES ${app}/qt.conf
+                     OPTIONS --format-version 1)
   endif()
 endfunction()
