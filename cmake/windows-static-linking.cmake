@@ -71,8 +71,6 @@ foreach(name ${delay_loaded})
   endif()
   list(APPEND delay_libraries_made ${library})
 endforeach()
-# Searched before the compiler's own folders.
-link_directories(BEFORE ${delay_libraries})
 
 # pql_windows_program(TARGET [QT]): what every Windows program carries: the
 # application manifest, and DLLs from the system folder only; with QT, also
@@ -82,6 +80,12 @@ function(pql_windows_program target)
   set(app ${PROJECT_SOURCE_DIR}/app)
   target_sources(${target} PRIVATE ${app}/manifest.rc ${app}/dll_search_win.cpp)
   target_include_directories(${target} PRIVATE ${app})
+  # Searched before the compiler's own folders, by a path relative to the
+  # folder the program is linked in: the linker orders the import tables'
+  # parts by the paths of the libraries they come from, and an absolute one
+  # would put the build's folder into that order.
+  file(RELATIVE_PATH delay ${CMAKE_CURRENT_BINARY_DIR} ${delay_libraries})
+  target_link_options(${target} BEFORE PRIVATE -L${delay})
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${delay_libraries_made})
   if(ARGV1 STREQUAL "QT")
     target_sources(${target} PRIVATE ${app}/qt_settings_win.cpp)
