@@ -21,5 +21,5 @@ void NTAPI fromSystemFolderOnly(PVOID, DWORD reason, PVOID)
 // A TLS callback runs as the process starts, before the C and C++ runtimes
 // and any static constructor; .CRT$XLB comes before the runtime's own
 // callbacks (XLC onwards).
-extern "C" __attribute__((section(".CRT$XLB"), used))
-const PIMAGE_TLS_CALLBACK pql_dlls_from_system_folder_only = fromSystemFolderOnly;
+extern "C" [[gnu::section(".CRT$XLB"), gnu::used]] const PIMAGE_TLS_CALLBACK pql_tls_callback =
+    fromSystemFolderOnly;
