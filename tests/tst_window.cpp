@@ -396,10 +396,11 @@ namespace {
 
 // A clipboard that another program holds for a while.
 struct HeldClipboard : pql::Clipboard {
-    QString content;         // empty: nothing on it
-    int refusals = 0;        // attempts refused before it is let go; -1: never let go
-    bool clearTakes = false; // emptying works while it is held
-    bool newer = false;      // another program has put `content` there since watch()
+    HeldClipboard(QString c, int r, bool t) : content(c), refusals(r), clearTakes(t) { }
+    QString content;    // empty: nothing on it
+    int refusals;       // attempts refused before it is let go; -1: never let go
+    bool clearTakes;    // emptying works while it is held
+    bool newer = false; // another program has put `content` there since watch()
     bool put(const QString &text) override
     {
         if (refusals != 0 && !(text.isEmpty() && clearTakes)) {
@@ -496,12 +497,8 @@ void TestWindow::copyWaitsForABusyClipboard()
     QFETCH(QString, after);
     QFETCH(QString, told);
 
-    auto held = std::make_unique<HeldClipboard>();
-    HeldClipboard *clipboard = held.get(); // the window's from here
-    clipboard->content = before;
-    clipboard->refusals = refusals;
-    clipboard->clearTakes = clearTakes;
-    open(sampleCatalogue, std::move(held));
+    auto *clipboard = new HeldClipboard(before, refusals, clearTakes);
+    open(sampleCatalogue, std::unique_ptr<pql::Clipboard>(clipboard)); // the window's from here
     auto *copy = m_window->findChild<pql::ClipboardCopy *>();
     QSignalSpy finished(copy, &pql::ClipboardCopy::finished);
     QString shown;

@@ -590,7 +590,7 @@ fi
 # they import that Windows looks for beside a program first (all but its
 # KnownDLLs and API sets), each leaving NAME.loaded once loaded, with Wine
 # searching as Windows does; a qt.conf that sends Qt's paths and plugins
-# elsewhere, with a DLL there too, which Qt must not even look at.
+# elsewhere, with a platform plugin there, which Qt must not even look at.
 if begin_on "nothing planted beside PQL.exe and pql-catalogue.exe runs inside them" wine \
     "only Windows looks for DLLs beside the program"; then
     write_catalogue
@@ -621,9 +621,8 @@ if begin_on "nothing planted beside PQL.exe and pql-catalogue.exe runs inside th
         rm "$marker" "$WORK/$dll"
     done
     rm "$WORK/control.exe"
-    mkdir -p "$WORK/plugins/platforms" "$WORK/plugins/styles"
+    mkdir -p "$WORK/plugins/platforms"
     cp "$PLANTED" "$WORK/plugins/platforms/qwindows.dll"
-    cp "$PLANTED" "$WORK/plugins/styles/qplanted.dll"
     printf '[Paths]\r\nPrefix = .\r\nPlugins = plugins\r\n[Platforms]\r\nWindowsArguments = nodirectwrite\r\n' \
         >"$WORK/qt.conf"
     # Wine's trace of the files opened and looked at, on standard error.
