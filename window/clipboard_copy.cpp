@@ -12,16 +12,20 @@ ClipboardCopy::ClipboardCopy(std::unique_ptr<Clipboard> clipboard, QObject *pare
 
 ClipboardCopy::~ClipboardCopy() = default;
 
-// An empty text is there already when the clipboard is empty: nothing to
-// ask of it, held or not.
-bool ClipboardCopy::alreadyThere() const { return m_text.isEmpty() && m_clipboard->isEmpty(); }
+// One attempt at the text. An empty text is there already when the
+// clipboard is empty, held or not. The clipboard is asked first all the
+// same: on Wayland, what Qt knows of it can be out of date.
+bool ClipboardCopy::attempt()
+{
+    return m_clipboard->put(m_text) || (m_text.isEmpty() && m_clipboard->isEmpty());
+}
 
 void ClipboardCopy::copy(const QString &text)
 {
     // What other programs did before this press is older than it.
     m_clipboard->watch();
     m_text = text;
-    if (alreadyThere() || m_clipboard->put(m_text)) {
+    if (attempt()) {
         finish(CopyOutcome::Copied);
         return;
     }
@@ -33,16 +37,14 @@ void ClipboardCopy::copy(const QString &text)
 
 void ClipboardCopy::tryAgain()
 {
-    if (alreadyThere()) {
-        finish(CopyOutcome::Copied);
-    } else if (m_clipboard->changedElsewhere()) {
+    if (m_clipboard->changedElsewhere()) {
         // Newer than the press: the copy must not replace it, nor empty it.
         finish(CopyOutcome::Overtaken);
-    } else if (m_clipboard->put(m_text)) {
+    } else if (attempt()) {
         finish(CopyOutcome::Copied);
     } else if (m_deadline.hasExpired()) {
         // What was there before must not stay as if it were the copy.
-        if (!m_text.isEmpty() && !m_clipboard->isEmpty())
+        if (!m_text.isEmpty())
             m_clipboard->put(QString());
         finish(m_clipboard->isEmpty() ? CopyOutcome::NotCopiedEmpty : CopyOutcome::NotCopiedKept);
     }

@@ -73,7 +73,7 @@ Q_SIGNALS:
     void finished(const QString &text, pql::CopyOutcome outcome);
 
 private:
-    bool alreadyThere() const;
+    bool attempt();
     void tryAgain();
     void finish(CopyOutcome outcome);
 
