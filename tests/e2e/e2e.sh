@@ -609,9 +609,9 @@ if begin_on "nothing planted beside PQL.exe and pql-catalogue.exe runs inside th
     done
     # A program that a planted DLL breaks ends there, with no debugger.
     export WINEDLLOVERRIDES="$overrides;winedbg.exe=d"
-    # Wine's own user32 loads some of them from beside any program that opens
-    # a window (Windows takes them from its system folder): those are seen
-    # with a program that imports only KnownDLLs, and left out.
+    # Wine itself loads one or another of them from beside any program that
+    # opens a window (Windows takes them from its system folder): those are
+    # seen with a program that imports only KnownDLLs, and left out.
     cp "$HOLDER" "$WORK/control.exe"
     (cd "$WORK" && wine control.exe 500 shown >/dev/null 2>&1)
     for marker in "$WORK"/*.loaded; do
