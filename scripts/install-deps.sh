@@ -32,7 +32,7 @@ packages_of() {
                    at-spi2-core python3-pyatspi dbus-x11 binutils-mingw-w64-x86-64
                    clang-format git diffoscope-minimal ccache locales" ;;
         fuzz) echo "clang libclang-rt-dev" ;;
-        package-test) echo "lintian man-db bsdextrautils devscripts xvfb xauth xdotool
+        package-test) echo "lintian man-db bsdextrautils devscripts binutils xvfb xauth xdotool
                             desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin" ;;
         windows-test) echo "xvfb xauth xdotool xclip wine wine64 imagemagick icoutils unzip" ;;
         debian) echo "mmdebstrap debian-archive-keyring" ;;
