@@ -34,13 +34,13 @@ start=$(date +%s)
 release() {
     folder=$1 out=$2
     shift 2
-    echo "Building the release in $folder${*:+ ($varied)}" >&2
+    echo "Building the release in $folder${varied:+ ($varied)}" >&2
     "$@" env -C "$folder" make --no-print-directory release RELEASE_PARTS="$parts" \
         RELEASE_OPTIONS="--any-commit --into $out/release" ${jobs:+JOBS=$jobs} >"$out.log" 2>&1 ||
         { tail -n 40 "$out.log" >&2; exit 1; }
 }
 
-jobs=
+jobs= varied=
 mkdir "$work/a"
 if [ -n "$here" ]; then
     release "$top" "$work/a"
