@@ -94,9 +94,8 @@ recorded=$(printf '%s\n' "$options" | sed "s|$top/||")
 # What else decides the bytes of the libraries: the cross toolchain and the
 # build tools, so that a Qt built before one of them changed is not taken
 # for one built with it.
-tools=$(dpkg-query -W -f='${Package} ${Version}\n' g++-mingw-w64-x86-64-posix \
-            gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
-            mingw-w64-common cmake ninja-build qt6-base-dev-tools)
+# shellcheck disable=SC2046
+tools=$(dpkg-query -W -f='${Package} ${Version}\n' $(sh "$top/scripts/install-deps.sh" --list windows-qt))
 key=$( (printf '%s\n%s\n%s\n' "$version" "$recorded" "$tools"; cat "$toolchain") | sha256sum | cut -c1-12)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/pathquill
 prefix=$cache/qt-$version-win64-$key

@@ -4,9 +4,12 @@
 #   install-deps.sh [PURPOSE...]         (run when none is given)
 #   install-deps.sh --list PURPOSE...    prints the packages, installs nothing
 # Purposes that build (a release lists the versions of theirs):
-#   run           build and run the programs: compiler, CMake, Qt, the window's font
+#   run           build and run the programs: compiler, CMake, Qt, the window's font,
+#                 Debian's build flags
 #   package       the Debian package and the source tarball
 #   windows       the Windows programs, the zip and the installer
+#   windows-qt    what the Qt for Windows is built with (windows includes it;
+#                 scripts/build-windows-qt.sh keys its cached Qt by their versions)
 # and the others:
 #   test          the tests of the default and sanitizer builds: X11, Wayland,
 #                 the clipboard, a screen reader's view, the version record, the
@@ -21,12 +24,17 @@ set -eu
 
 packages_of() {
     case $1 in
-        run) echo "cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation2" ;;
+        # dpkg-dev gives dpkg-buildflags: every build has Debian's hardening.
+        run) echo "cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation2 dpkg-dev" ;;
         # gzip and tar are always installed; they are listed for what they make.
         package) echo "dpkg-dev file git gzip tar" ;;
-        windows) echo "binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
-                       ninja-build qt6-base-dev-tools dpkg-dev imagemagick zip wixl msitools
-                       python3 python3-olefile" ;;
+        windows) echo "$(packages_of windows-qt) mingw-w64-tools dpkg-dev imagemagick zip wixl
+                       msitools python3 python3-olefile" ;;
+        # The cross compiler's own parts are named, not only g++: their
+        # versions, too, decide the bytes of the Qt built with them.
+        windows-qt) echo "binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix
+                          gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev mingw-w64-common
+                          cmake ninja-build qt6-base-dev-tools" ;;
         test) echo "xvfb xauth xdotool xclip x11-utils python3-xlib
                    sway wtype wl-clipboard grim qt6-wayland
                    at-spi2-core python3-pyatspi dbus-x11 binutils-mingw-w64-x86-64
@@ -36,7 +44,7 @@ packages_of() {
                             desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin" ;;
         windows-test) echo "xvfb xauth xdotool xclip wine wine64 imagemagick icoutils unzip" ;;
         debian) echo "mmdebstrap debian-archive-keyring" ;;
-        *) echo "install-deps.sh: no such purpose '$1' (run, package, windows, test, fuzz," \
+        *) echo "install-deps.sh: no such purpose '$1' (run, package, windows, windows-qt, test, fuzz," \
                 "package-test, windows-test, debian)" >&2
            exit 2 ;;
     esac
