@@ -72,6 +72,16 @@ foreach(name ${delay_loaded})
   list(APPEND delay_libraries_made ${library})
 endforeach()
 
+# Where the linker runs, which a relative library folder depends on: the
+# Makefile generator links each program in its own build folder, Ninja's in
+# the build's top folder. Under any other generator the folder is not known,
+# and a wrong one would let the linker take MinGW-w64's ordinary import
+# libraries without a word: the build refuses it.
+if(NOT CMAKE_GENERATOR MATCHES "^(Unix Makefiles|Ninja|Ninja Multi-Config)$")
+  message(FATAL_ERROR "The Windows programs are built with the generators \"Unix Makefiles\" "
+                      "and \"Ninja\", not \"${CMAKE_GENERATOR}\": choose one of those with -G.")
+endif()
+
 # pql_windows_program(TARGET [QT]): what every Windows program carries: the
 # application manifest, and DLLs from the system folder only; with QT, also
 # Qt's settings built in, so that none are read from beside the program
@@ -83,8 +93,13 @@ function(pql_windows_program target)
   # Searched before the compiler's own folders, by a path relative to the
   # folder the program is linked in: the linker orders the import tables'
   # parts by the paths of the libraries they come from, and an absolute one
-  # would put the build's folder into that order.
-  file(RELATIVE_PATH delay ${CMAKE_CURRENT_BINARY_DIR} ${delay_libraries})
+  # would put the build's folder into that order. That folder is the
+  # generator's choice (see above).
+  if(CMAKE_GENERATOR MATCHES "^Ninja")
+    file(RELATIVE_PATH delay ${CMAKE_BINARY_DIR} ${delay_libraries})
+  else()
+    file(RELATIVE_PATH delay ${CMAKE_CURRENT_BINARY_DIR} ${delay_libraries})
+  endif()
   target_link_options(${target} BEFORE PRIVATE -L${delay})
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${delay_libraries_made})
   if(ARGV1 STREQUAL "QT")
