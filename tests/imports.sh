@@ -10,9 +10,7 @@
 # - its PE header asks for ASLR, with high entropy, and DEP;
 # - it checks the stack (GCC's stack protector, linked in).
 # Usage: imports.sh PROGRAM.exe...
-known="advapi32|clbcatq|combase|comdlg32|coml2|difxapi|gdi32|gdiplus|imagehlp|imm32|kernel32"
-known="$known|msctf|msvcrt|normaliz|nsi|ole32|oleaut32|psapi|rpcrt4|sechost|setupapi|shcore"
-known="$known|shell32|shlwapi|user32|wldap32|ws2_32"
+known=$(grep -v '^#' "$(dirname "$0")/known-dlls.txt" | paste -sd'|')
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 for exe in "$@"; do

@@ -595,9 +595,7 @@ if begin_on "nothing planted beside PQL.exe and pql-catalogue.exe runs inside th
     "only Windows looks for DLLs beside the program"; then
     write_catalogue
     cp "$COMPANION" "$WORK/pql-catalogue.exe"
-    known="advapi32|clbcatq|combase|comdlg32|coml2|difxapi|gdi32|gdiplus|imagehlp|imm32|kernel32"
-    known="$known|msctf|msvcrt|normaliz|nsi|ole32|oleaut32|psapi|rpcrt4|sechost|setupapi|shcore"
-    known="$known|shell32|shlwapi|user32|wldap32|ws2_32"
+    known=$(grep -v '^#' "$(dirname "$0")/../known-dlls.txt" | paste -sd'|')
     planted=$(strings -a "$PQL" "$WORK/pql-catalogue.exe" | grep -ioE '^[a-z0-9_.-]+\.dll$' |
               tr 'A-Z' 'a-z' | sort -u | grep -vxE "api-ms-win-.*|($known)\.dll")
     echo "planted: $(echo $planted)"
