@@ -415,6 +415,21 @@ struct HeldClipboard : pql::Clipboard {
     bool changedElsewhere() override { return newer; }
 };
 
+// Calls `hidden` each time `widget` is hidden, while this lives.
+struct WhenHidden : QObject {
+    std::function<void()> hidden;
+    WhenHidden(QWidget *widget, std::function<void()> f) : hidden(std::move(f))
+    {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Hide)
+            hidden();
+        return false;
+    }
+};
+
 // Standard error, caught in a file while this lives.
 struct StandardError {
     FILE *file = std::tmpfile();
@@ -503,14 +518,15 @@ void TestWindow::copyWaitsForABusyClipboard()
     QSignalSpy finished(copy, &pql::ClipboardCopy::finished);
     QString shown;
     Qt::WindowModality modality = Qt::NonModal;
-    bool openWhileTold = false;
     if (!told.isEmpty()) {
         whenModalOpens([&](QMessageBox *box) {
             shown = box->windowTitle() + u'|' + box->text();
             modality = box->windowModality();
-            openWhileTold = m_window->isVisible();
         });
     }
+    // How far the copy had come when the window closed.
+    QStringList atClose;
+    const WhenHidden closing(m_window.get(), [&] { atClose = {clipboard->content, shown}; });
     const StandardError standardError;
 
     auto *button = control<QPushButton>("Command1");
@@ -540,8 +556,9 @@ void TestWindow::copyWaitsForABusyClipboard()
         QCOMPARE(standardError.pqlLines(), QStringList(QStringLiteral("PQL: ") + told));
     }
     if (meanwhile == u"exit") {
-        QCOMPARE(openWhileTold, !told.isEmpty());
         QTRY_VERIFY(!m_window->isVisible());
+        QCOMPARE(atClose,
+                 QStringList({after, told.isEmpty() ? QString() : QStringLiteral("PQL|") + told}));
     }
     QCOMPARE(finished.size(), 1);
 }
