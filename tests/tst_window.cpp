@@ -394,13 +394,20 @@ void TestWindow::copyTakesHandEdits()
 
 namespace {
 
-// A clipboard that another program holds for a while.
+// A clipboard that another program holds for a while, or that the display
+// server refuses to this program for a while.
 struct HeldClipboard : pql::Clipboard {
-    HeldClipboard(QString c, int r, bool t) : content(c), refusals(r), clearTakes(t) { }
+    HeldClipboard(QString c, int r, bool t, Refusal why)
+        : content(c), refusals(r), clearTakes(t), why(why)
+    {
+    }
     QString content;    // empty: nothing on it
     int refusals;       // attempts refused before it is let go; -1: never let go
     bool clearTakes;    // emptying works while it is held
-    bool newer = false; // another program has put `content` there since watch()
+    Refusal why;        // what a refusal means
+    bool newer = false; // another program has changed it since beginCopy()
+    Refusal refusal() const override { return why; }
+    void beginCopy() override { newer = false; }
     bool put(const QString &text) override
     {
         if (refusals != 0 && !(text.isEmpty() && clearTakes)) {
@@ -411,8 +418,7 @@ struct HeldClipboard : pql::Clipboard {
         return true;
     }
     bool isEmpty() override { return content.isEmpty(); }
-    void watch() override { newer = false; }
-    bool changedElsewhere() override { return newer; }
+    bool changedByAnotherProgram() override { return newer; }
 };
 
 // Calls `hidden` each time `widget` is hidden, while this lives.
@@ -460,8 +466,10 @@ void TestWindow::copyWaitsForABusyClipboard_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<int>("refusals");
     QTest::addColumn<bool>("clearTakes");
+    QTest::addColumn<bool>("held"); // by another program (Windows); else refused (X11, Wayland)
     QTest::addColumn<QString>("meanwhile"); // "again": another path pressed; "newer": copied
-                                            // elsewhere; "exit": File > Exit
+                                            // elsewhere; "emptied": emptied elsewhere;
+                                            // "exit": File > Exit
     QTest::addColumn<bool>("waits");        // the press leaves the copy waiting
     QTest::addColumn<QString>("after");     // on the clipboard in the end
     QTest::addColumn<QString>("told");      // the box and standard error; empty: nothing
@@ -476,29 +484,40 @@ void TestWindow::copyWaitsForABusyClipboard_data()
     const QString kept = notCopied
         + QStringLiteral("another program is holding the clipboard, which still holds what was "
                          "there before. Try again.");
-    QTest::newRow("busy, then free") << old << path << 2 << false << none << true << path << none;
+    QTest::newRow("busy, then free")
+        << old << path << 2 << false << true << none << true << path << none;
     QTest::newRow("busy throughout, emptied at the end")
-        << old << path << -1 << true << none << true << none << nowEmpty;
+        << old << path << -1 << true << true << none << true << none << nowEmpty;
     QTest::newRow("busy throughout, nothing can change")
-        << old << path << -1 << false << none << true << old << kept;
+        << old << path << -1 << false << true << none << true << old << kept;
     QTest::newRow("busy throughout, empty before")
-        << none << path << -1 << false << none << true << none << nowEmpty;
+        << none << path << -1 << false << true << none << true << none << nowEmpty;
     QTest::newRow("pressed again for another path while busy: the later wins")
-        << old << path << 3 << false << "again" << true << "models\\vehicles\\car.mod" << none;
+        << old << path << 3 << false << true << "again" << true << "models\\vehicles\\car.mod"
+        << none;
     QTest::newRow("something newer copied elsewhere while busy is left alone")
-        << old << path << -1 << true << "newer" << true << "newer"
+        << old << path << -1 << true << true << "newer" << true << "newer"
         << notCopied
             + "another program has put something newer on the clipboard meanwhile, and it was "
               "left there.";
     QTest::newRow("the empty path on an empty, held clipboard: done at once")
-        << none << none << -1 << false << none << false << none << none;
+        << none << none << -1 << false << true << none << false << none << none;
     QTest::newRow("the empty path on a held clipboard")
-        << old << none << -1 << false << none << true << old
+        << old << none << -1 << false << true << none << true << old
         << "The clipboard was not cleared: another program is holding it. Try again.";
+    QTest::newRow("emptied elsewhere while busy: nothing newer to keep, the copy goes on")
+        << old << path << 3 << false << true << "emptied" << true << path << none;
+    QTest::newRow("refused by the desktop throughout, emptied at the end")
+        << old << path << -1 << true << false << none << true << none
+        << notCopied
+            + "the desktop did not let Pathquill set the clipboard, which is now empty. Try again.";
+    QTest::newRow("the empty path refused by the desktop")
+        << old << none << -1 << false << false << none << true << old
+        << "The clipboard was not cleared: the desktop did not let Pathquill change it. Try again.";
     QTest::newRow("exit while busy: the copy is finished first")
-        << old << path << 3 << false << "exit" << true << path << none;
+        << old << path << 3 << false << true << "exit" << true << path << none;
     QTest::newRow("exit while busy throughout: told, then ended")
-        << old << path << -1 << false << "exit" << true << old << kept;
+        << old << path << -1 << false << true << "exit" << true << old << kept;
 }
 
 void TestWindow::copyWaitsForABusyClipboard()
@@ -507,12 +526,15 @@ void TestWindow::copyWaitsForABusyClipboard()
     QFETCH(QString, path);
     QFETCH(int, refusals);
     QFETCH(bool, clearTakes);
+    QFETCH(bool, held);
     QFETCH(QString, meanwhile);
     QFETCH(bool, waits);
     QFETCH(QString, after);
     QFETCH(QString, told);
 
-    auto *clipboard = new HeldClipboard(before, refusals, clearTakes);
+    using Refusal = pql::Clipboard::Refusal;
+    auto *clipboard = new HeldClipboard(before, refusals, clearTakes,
+                                        held ? Refusal::HeldByAnotherProgram : Refusal::NotGranted);
     open(sampleCatalogue, std::unique_ptr<pql::Clipboard>(clipboard)); // the window's from here
     auto *copy = m_window->findChild<pql::ClipboardCopy *>();
     QSignalSpy finished(copy, &pql::ClipboardCopy::finished);
@@ -537,8 +559,8 @@ void TestWindow::copyWaitsForABusyClipboard()
     if (meanwhile == u"again") {
         QTest::keyClicks(searchName(), QStringLiteral("car"));
         QTest::mouseClick(button, Qt::LeftButton);
-    } else if (meanwhile == u"newer") {
-        clipboard->content = QStringLiteral("newer");
+    } else if (meanwhile == u"newer" || meanwhile == u"emptied") {
+        clipboard->content = meanwhile == u"newer" ? meanwhile : QString();
         clipboard->newer = true;
     } else if (meanwhile == u"exit") {
         // Pressed twice: the second changes nothing.

@@ -22,8 +22,7 @@ bool ClipboardCopy::attempt()
 
 void ClipboardCopy::copy(const QString &text)
 {
-    // What other programs did before this press is older than it.
-    m_clipboard->watch();
+    m_clipboard->beginCopy();
     m_text = text;
     if (attempt()) {
         finish(CopyOutcome::Copied);
@@ -37,8 +36,9 @@ void ClipboardCopy::copy(const QString &text)
 
 void ClipboardCopy::tryAgain()
 {
-    if (m_clipboard->changedElsewhere()) {
+    if (m_clipboard->changedByAnotherProgram() && !m_clipboard->isEmpty()) {
         // Newer than the press: the copy must not replace it, nor empty it.
+        // A program that emptied the clipboard left nothing to keep.
         finish(CopyOutcome::Overtaken);
     } else if (attempt()) {
         finish(CopyOutcome::Copied);

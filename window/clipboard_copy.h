@@ -17,17 +17,25 @@ class Clipboard
 public:
     virtual ~Clipboard() = default;
 
+    // What it means on this platform when an attempt does not take.
+    enum class Refusal {
+        HeldByAnotherProgram, // Windows: another program has it open
+        NotGranted,           // X11, Wayland: the display server did not let
+                              // this program set it (no program holds it)
+    };
+    virtual Refusal refusal() const = 0;
+
+    // A copy begins: what other programs did before this is older than it.
+    virtual void beginCopy() = 0;
     // One attempt at making the clipboard hold exactly `text`, as plain
     // text, in place of every format it held; for no text, at emptying it.
     // True when the clipboard now holds just that.
     virtual bool put(const QString &text) = 0;
     // Whether the clipboard holds nothing at all, seen as it is now.
     virtual bool isEmpty() = 0;
-    // From now on, changedElsewhere() tells of changes made after this call.
-    virtual void watch() = 0;
-    // Whether another program has put something on the clipboard since
-    // watch(); this program's own attempts do not count.
-    virtual bool changedElsewhere() = 0;
+    // Whether another program has changed the clipboard since beginCopy();
+    // this program's own attempts do not count.
+    virtual bool changedByAnotherProgram() = 0;
 };
 
 // The clipboard of the platform the application runs on, chosen once.
@@ -68,6 +76,7 @@ public:
     void copy(const QString &text);
 
     bool isWaiting() const { return m_timer.isActive(); }
+    Clipboard::Refusal refusal() const { return m_clipboard->refusal(); }
 
 Q_SIGNALS:
     void finished(const QString &text, pql::CopyOutcome outcome);

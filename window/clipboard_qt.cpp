@@ -8,17 +8,10 @@
 
 namespace pql {
 
-QtClipboard::QtClipboard() : m_clipboard(QGuiApplication::clipboard())
-{
-    QObject::connect(m_clipboard, &QClipboard::changed, &m_receiver, [this](QClipboard::Mode mode) {
-        if (mode == QClipboard::Clipboard && !m_putting && !m_clipboard->ownsClipboard())
-            m_changed = true;
-    });
-}
+QtClipboard::QtClipboard() : m_clipboard(QGuiApplication::clipboard()) { }
 
 bool QtClipboard::put(const QString &text)
 {
-    const QScopedValueRollback putting(m_putting, true);
     if (text.isEmpty()) {
         m_clipboard->clear();
         return isEmpty();
@@ -38,9 +31,23 @@ bool QtClipboard::isEmpty()
     return !data || data->formats().isEmpty();
 }
 
-void QtClipboard::watch() { m_changed = false; }
+ChangeSignalClipboard::ChangeSignalClipboard()
+{
+    QObject::connect(m_clipboard, &QClipboard::changed, &m_receiver, [this](QClipboard::Mode mode) {
+        if (mode != QClipboard::Clipboard)
+            return;
+        if (m_putting)
+            m_sent = true;
+        else if (!m_clipboard->ownsClipboard())
+            m_changed = true;
+    });
+}
 
-// A program that empties the clipboard leaves nothing newer to protect.
-bool QtClipboard::changedElsewhere() { return m_changed && !isEmpty(); }
+bool ChangeSignalClipboard::put(const QString &text)
+{
+    const QScopedValueRollback putting(m_putting, true);
+    m_sent = false;
+    return QtClipboard::put(text);
+}
 
 } // namespace pql

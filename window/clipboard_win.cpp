@@ -13,6 +13,13 @@ namespace {
 class WindowsClipboard final : public QtClipboard
 {
 public:
+    Refusal refusal() const override { return Refusal::HeldByAnotherProgram; }
+
+    // Windows counts every change of the clipboard: the count at the press
+    // is the only one kept, so that no later change, made by whichever
+    // program, is ever taken for one of this program's own.
+    void beginCopy() override { m_sequenceAtPress = ::GetClipboardSequenceNumber(); }
+
     // Qt tries to set a clipboard held open by another program three times,
     // 100 ms apart, with the window blocked, then drops the data. Asking
     // first costs nothing: opening the clipboard without changing it, and
@@ -22,26 +29,21 @@ public:
         if (!::OpenClipboard(nullptr))
             return false;
         ::CloseClipboard();
-        const bool taken = QtClipboard::put(text);
-        m_sequence = ::GetClipboardSequenceNumber(); // this change is ours
-        return taken;
+        return QtClipboard::put(text);
     }
 
     // Reading the clipboard through Qt needs it open, and reads as empty
     // when it cannot be opened; counting its formats needs nothing.
     bool isEmpty() override { return ::CountClipboardFormats() == 0; }
 
-    // Windows counts every change of the clipboard. One made while this
-    // program still owns it is a copy of ours being handed on, not new data.
-    void watch() override { m_sequence = ::GetClipboardSequenceNumber(); }
-    bool changedElsewhere() override
+    // A change made while this program owns the clipboard is its own copy.
+    bool changedByAnotherProgram() override
     {
-        return ::GetClipboardSequenceNumber() != m_sequence && !m_clipboard->ownsClipboard()
-            && !isEmpty();
+        return ::GetClipboardSequenceNumber() != m_sequenceAtPress && !m_clipboard->ownsClipboard();
     }
 
 private:
-    DWORD m_sequence = 0;
+    DWORD m_sequenceAtPress = 0;
 };
 
 } // namespace
@@ -52,7 +54,7 @@ std::unique_ptr<Clipboard> systemClipboard()
 {
     if (QGuiApplication::platformName() == u"windows")
         return std::make_unique<WindowsClipboard>();
-    return std::make_unique<QtClipboard>();
+    return std::make_unique<ChangeSignalClipboard>();
 }
 
 } // namespace pql

@@ -283,24 +283,30 @@ void PQL::Command1_Click()
 
 namespace {
 
-// What to tell the user of a copy that did not take, in one or two sentences.
-QString copyFailure(bool emptyPath, pql::CopyOutcome outcome)
+// What to tell the user of a copy that did not take, in one or two
+// sentences, with the cause a refusal has on this platform.
+QString copyFailure(bool emptyPath, pql::CopyOutcome outcome, pql::Clipboard::Refusal refusal)
 {
     using pql::CopyOutcome;
+    const bool held = refusal == pql::Clipboard::Refusal::HeldByAnotherProgram;
     const QString notDone = emptyPath ? QStringLiteral("The clipboard was not cleared: ")
                                       : QStringLiteral("The path was not copied: ");
+    const QString cause = held ? QStringLiteral("another program is holding the clipboard")
+                               : QStringLiteral("the desktop did not let Pathquill set the "
+                                                "clipboard");
     switch (outcome) {
     case CopyOutcome::Copied:
         break;
     case CopyOutcome::NotCopiedEmpty:
-        return notDone
-            + QStringLiteral("another program is holding the clipboard, which is now empty. "
-                             "Try again.");
+        return notDone + cause + QStringLiteral(", which is now empty. Try again.");
     case CopyOutcome::NotCopiedKept:
-        return notDone
-            + (emptyPath ? QStringLiteral("another program is holding it. Try again.")
-                         : QStringLiteral("another program is holding the clipboard, which "
-                                          "still holds what was there before. Try again."));
+        if (emptyPath)
+            return notDone
+                + (held ? QStringLiteral("another program is holding it. Try again.")
+                        : QStringLiteral("the desktop did not let Pathquill change it. Try "
+                                         "again."));
+        return notDone + cause
+            + QStringLiteral(", which still holds what was there before. Try again.");
     case CopyOutcome::Overtaken:
         return notDone
             + QStringLiteral("another program has put something newer on the clipboard "
@@ -315,11 +321,10 @@ void PQL::copyFinished(const QString &text, pql::CopyOutcome outcome)
 {
     // A copy that took says nothing, as ever.
     if (outcome == pql::CopyOutcome::Copied) {
-        if (m_exitAfterCopy)
-            mnuExit_Click();
+        exitIfAsked();
         return;
     }
-    const QString message = copyFailure(text.isEmpty(), outcome);
+    const QString message = copyFailure(text.isEmpty(), outcome, m_copy->refusal());
     std::fprintf(stderr, "PQL: %s\n", message.toLocal8Bit().constData());
     std::fflush(stderr);
     // The box may come up to two seconds after the press, from the event
@@ -330,11 +335,14 @@ void PQL::copyFinished(const QString &text, pql::CopyOutcome outcome)
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setFont(font());
     box->setTextFormat(Qt::PlainText);
-    connect(box, &QMessageBox::finished, this, [this] {
-        if (m_exitAfterCopy)
-            mnuExit_Click();
-    });
+    connect(box, &QMessageBox::finished, this, &PQL::exitIfAsked);
     box->open();
+}
+
+void PQL::exitIfAsked()
+{
+    if (m_exitAfterCopy)
+        mnuExit_Click();
 }
 
 void PQL::closeEvent(QCloseEvent *event)

@@ -64,6 +64,8 @@ private:
     // Tells the user of a copy that did not reach the clipboard; ends the
     // program then, where that was asked for while the copy waited.
     void copyFinished(const QString &text, pql::CopyOutcome outcome);
+    // Ends the program where Exit was asked for while the copy waited.
+    void exitIfAsked();
     void mnuExit_Click();
     void mnuAbout_Click();
 

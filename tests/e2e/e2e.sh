@@ -153,6 +153,8 @@ if [ "$mode" = wayland ]; then
         exit 1
     fi
     export SWAYSOCK WAYLAND_DISPLAY QT_QPA_PLATFORM=wayland
+    # libwayland logs each request PQL makes, on its standard error.
+    export WAYLAND_DEBUG=client
     # Qt 6.4's Wayland client leaves its protocol objects, and the clipboard
     # data it was handed, to the end of the process; under the sanitizers
     # the leak check runs in the other tests only.
@@ -291,11 +293,23 @@ expect_exit() {
     no_sanitizer_report
 }
 
+# Wayland: each press is one request for the clipboard, the one that
+# empties it too, as libwayland logged them once PQL has ended.
+one_request_a_press() {
+    local requests
+    [ "$mode" = wayland ] || return 0
+    requests=$(grep -c 'wl_data_device@[0-9]*\.set_selection(' "$LOGS/stderr")
+    [ "$requests" = "$1" ] || fail "$requests clipboard requests for $1 presses"
+}
+
 begin "start-up then copy"
 write_catalogue
 if start; then
     copy_from_search
     expect_clipboard 'models\\orphan.mod'
+    keys ctrl+x
+    expect_exit 0
+    one_request_a_press 1
 fi
 end
 
@@ -328,6 +342,7 @@ if start; then
     # answer, and end as asked.
     keys ctrl+x
     expect_exit 0
+    one_request_a_press 1
 fi
 end
 
