@@ -87,7 +87,8 @@ bool readAtMostLimit(QFile *file, QByteArray *bytes, CatalogueResult *result)
 
 } // namespace
 
-CatalogueResult readCatalogue(const QString &directory, ReadingNotes *notes)
+CatalogueResult readCatalogue(const QString &directory, ReadingNotes *notes,
+                              const CodePage &eightBit)
 {
     bool ambiguous = false;
     const QString path = locateCatalogue(directory, &ambiguous);
@@ -97,10 +98,11 @@ CatalogueResult readCatalogue(const QString &directory, ReadingNotes *notes)
         result.status = CatalogueStatus::Ambiguous;
         return result;
     }
-    return readCatalogueFile(path, notes);
+    return readCatalogueFile(path, notes, eightBit);
 }
 
-CatalogueResult readCatalogueFile(const QString &path, ReadingNotes *notes)
+CatalogueResult readCatalogueFile(const QString &path, ReadingNotes *notes,
+                                  const CodePage &eightBit)
 {
     CatalogueResult result;
     result.path = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
@@ -112,7 +114,7 @@ CatalogueResult readCatalogueFile(const QString &path, ReadingNotes *notes)
         if (!exists(path, &result) || !openRegularFile(path, &file, &result)
             || !readAtMostLimit(&file, &bytes, &result))
             return result;
-        text = decodeCatalogue(bytes, &result.encoding);
+        text = decodeCatalogue(bytes, &result.encoding, eightBit);
     }
 
     bool overflow = false;

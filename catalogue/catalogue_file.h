@@ -52,11 +52,14 @@ QString locateCatalogue(const QString &directory, bool *ambiguous = nullptr);
 // is missing, unreadable, too large, holds too many records, none at all or
 // no model record is refused, with the status saying why. Never blocks on
 // special files and never reads more than maxCatalogueBytes. `notes`, when
-// given, receives what reading found beyond the records.
-CatalogueResult readCatalogue(const QString &directory, ReadingNotes *notes = nullptr);
+// given, receives what reading found beyond the records. A catalogue that
+// is not Unicode is read in `eightBit` (decodeCatalogue).
+CatalogueResult readCatalogue(const QString &directory, ReadingNotes *notes = nullptr,
+                              const CodePage &eightBit = systemCodePage());
 
 // The same for the catalogue file at `path`, whatever its name.
-CatalogueResult readCatalogueFile(const QString &path, ReadingNotes *notes = nullptr);
+CatalogueResult readCatalogueFile(const QString &path, ReadingNotes *notes = nullptr,
+                                  const CodePage &eightBit = systemCodePage());
 
 // The message shown to the user when start-up fails: what is wrong, the path
 // looked at, and what to do about it.

@@ -6,31 +6,7 @@
 
 namespace pql {
 
-namespace {
-
-// Windows-1252: Latin-1 but for 0x80-0x9F, where it has typographic marks
-// and a few letters. Its five undefined bytes become the C1 controls of the
-// same value. Decoded here rather than by a codec, whose presence depends
-// on how Qt was built (without ICU there is none).
-QString decodeWindows1252(QByteArrayView bytes)
-{
-    static constexpr char16_t high[32] = {
-        u'\u20AC', u'\u0081', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
-        u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\u008D', u'\u017D', u'\u008F',
-        u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
-        u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178'};
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    for (const char b : bytes) {
-        const auto u = uchar(b);
-        *out++ = QChar(u >= 0x80 && u < 0xA0 ? high[u - 0x80] : char16_t(u));
-    }
-    return text;
-}
-
-} // namespace
-
-QString decodeCatalogue(const QByteArray &bytes, QString *encoding)
+QString decodeCatalogue(const QByteArray &bytes, QString *encoding, const CodePage &eightBit)
 {
     const auto named = [encoding](const char *name) {
         if (encoding)
@@ -55,8 +31,24 @@ QString decodeCatalogue(const QByteArray &bytes, QString *encoding)
     QByteArrayView body(bytes);
     if (marked)
         body = body.sliced(3);
-    named("Windows-1252");
-    return decodeWindows1252(body);
+    if (encoding)
+        *encoding = eightBit.name;
+    // Line by line: the bytes of a line end are never part of a character
+    // in the code pages of Windows, so a stray lead byte of a two-byte
+    // character before one, which a decoder may pair with it, cannot take
+    // the line end and merge two lines.
+    text.clear();
+    text.reserve(body.size());
+    while (!body.isEmpty()) {
+        qsizetype line = 0;
+        while (line < body.size() && body[line] != '\r' && body[line] != '\n')
+            ++line;
+        text += eightBit.decode(body.first(line));
+        for (; line < body.size() && (body[line] == '\r' || body[line] == '\n'); ++line)
+            text += QLatin1Char(body[line]);
+        body = body.sliced(line);
+    }
+    return text;
 }
 
 namespace {

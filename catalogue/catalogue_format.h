@@ -3,6 +3,8 @@
 // exactly. The README describes the same rules for people.
 #pragma once
 
+#include "code_page.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -43,9 +45,11 @@ constexpr bool isLineEnd(QChar c) { return c == u'\n' || c == u'\r'; }
 
 // Decodes catalogue bytes: UTF-16 when the data starts with a UTF-16
 // byte-order mark, UTF-8 when the whole file is valid UTF-8 (a byte-order
-// mark is dropped), Windows-1252 otherwise. `encoding`, when given, receives
-// the name of the encoding used.
-QString decodeCatalogue(const QByteArray &bytes, QString *encoding = nullptr);
+// mark is dropped), in the 8-bit code page `eightBit` otherwise (the
+// system's unless another is given). `encoding`, when given, receives the
+// name of the encoding used.
+QString decodeCatalogue(const QByteArray &bytes, QString *encoding = nullptr,
+                        const CodePage &eightBit = systemCodePage());
 
 // Splits decoded catalogue text into records. Stops as soon as a record
 // beyond `limit` appears and then sets `*overflow`. `notes`, when given,

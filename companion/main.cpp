@@ -53,16 +53,48 @@ QString counted(qsizetype n, const char *one, const char *many)
 // The catalogue of a folder (found as Pathquill finds it) or a file, read
 // as Pathquill reads it; the working folder's when `target` is empty. Says
 // Pathquill's own message when Pathquill would refuse it.
-std::optional<pql::CatalogueResult> load(const QString &target, pql::ReadingNotes *notes = nullptr)
+// A catalogue that is not Unicode is read in `codePage`.
+std::optional<pql::CatalogueResult> load(const QString &target, const pql::CodePage &codePage,
+                                         pql::ReadingNotes *notes = nullptr)
 {
     const QString where = target.isEmpty() ? QDir::currentPath() : target;
-    pql::CatalogueResult result = QFileInfo(where).isDir() ? pql::readCatalogue(where, notes)
-                                                           : pql::readCatalogueFile(where, notes);
+    pql::CatalogueResult result = QFileInfo(where).isDir()
+        ? pql::readCatalogue(where, notes, codePage)
+        : pql::readCatalogueFile(where, notes, codePage);
     if (result.status != pql::CatalogueStatus::Ok) {
         complain(pql::failureMessage(result));
         return std::nullopt;
     }
     return result;
+}
+
+// Says so, and gives true, when `output` exists and may not be replaced.
+bool keptFromReplacing(const QString &output, bool force)
+{
+    if (output.isEmpty() || !QFileInfo::exists(output) || force)
+        return false;
+    complain(QStringLiteral("%1 exists already; give --force to replace it")
+                 .arg(QDir::toNativeSeparators(output)));
+    return true;
+}
+
+// Writes catalogue text to `output`, or to standard output when it is
+// empty; gives `status` when all of it was written.
+int write(const QByteArray &text, const QString &output, int status)
+{
+    if (output.isEmpty()) {
+        // The same bytes to a file or pipe; the text itself to a console.
+        pql::writeText(stdout, QString::fromUtf8(text));
+        return finishOutput(status);
+    }
+    // Written beside the target and renamed over it only when complete.
+    QSaveFile file(output);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        complain(QStringLiteral("could not write %1: %2; nothing written")
+                     .arg(QDir::toNativeSeparators(output), file.errorString()));
+        return WriteFailed;
+    }
+    return status;
 }
 
 int scan(const QString &folder, const QString &output, bool force, bool skipUnwritable,
@@ -74,11 +106,8 @@ int scan(const QString &folder, const QString &output, bool force, bool skipUnwr
                      .arg(QDir::toNativeSeparators(folder)));
         return NotWritten;
     }
-    if (!output.isEmpty() && QFileInfo::exists(output) && !force) {
-        complain(QStringLiteral("%1 exists already; give --force to replace it")
-                     .arg(QDir::toNativeSeparators(output)));
+    if (keptFromReplacing(output, force))
         return NotWritten;
-    }
 
     const pql::Scan found = pql::scanModelsFolder(folder, includeHidden);
     for (const pql::Omission &omission : found.omissions)
@@ -104,26 +133,13 @@ int scan(const QString &folder, const QString &output, bool force, bool skipUnwr
     }
 
     const int status = found.omissions.isEmpty() || skipUnwritable ? Done : LeftOut;
-    const QByteArray text = pql::catalogueText(found.records);
-    if (output.isEmpty()) {
-        // The same bytes to a file or pipe; the text itself to a console.
-        pql::writeText(stdout, QString::fromUtf8(text));
-        return finishOutput(status);
-    }
-    // Written beside the target and renamed over it only when complete.
-    QSaveFile file(output);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        complain(QStringLiteral("could not write %1: %2; nothing written")
-                     .arg(QDir::toNativeSeparators(output), file.errorString()));
-        return WriteFailed;
-    }
-    return status;
+    return write(pql::catalogueText(found.records), output, status);
 }
 
-int check(const QString &target)
+int check(const QString &target, const pql::CodePage &codePage)
 {
     pql::ReadingNotes notes;
-    const std::optional<pql::CatalogueResult> result = load(target, &notes);
+    const std::optional<pql::CatalogueResult> result = load(target, codePage, &notes);
     if (!result)
         return Refused;
     const pql::ModelTable &table = result->models;
@@ -146,14 +162,32 @@ int check(const QString &target)
     return finishOutput(Done);
 }
 
-int paths(const QString &target)
+int paths(const QString &target, const pql::CodePage &codePage)
 {
-    const std::optional<pql::CatalogueResult> result = load(target);
+    const std::optional<pql::CatalogueResult> result = load(target, codePage);
     if (!result)
         return Refused;
     for (const pql::ModelRow &row : result->models)
         say(stdout, pql::composePath(row.directory, row.name));
     return finishOutput(Done);
+}
+
+// The catalogue as it is, every character and line end, but in UTF-8, which
+// every system reads the same.
+int utf8(const QString &target, const pql::CodePage &codePage, const QString &output, bool force)
+{
+    const std::optional<pql::CatalogueResult> result = load(target, codePage);
+    if (!result)
+        return Refused;
+    if (keptFromReplacing(output, force))
+        return NotWritten;
+    QFile file(result->path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        complain(QStringLiteral("could not read %1 again: %2; nothing written")
+                     .arg(result->path, file.errorString()));
+        return NotWritten;
+    }
+    return write(pql::decodeCatalogue(file.readAll(), nullptr, codePage).toUtf8(), output, Done);
 }
 
 } // namespace
@@ -172,25 +206,34 @@ int main(int argc, char *argv[])
         "Commands:\n"
         "  scan MODELS_FOLDER     write the catalogue of the folder tree\n"
         "  check [FOLDER|FILE]    report how Pathquill reads a catalogue, and likely mistakes\n"
-        "  paths [FOLDER|FILE]    print every path Pathquill composes, one per line\n\n"
-        "Exit status: 0 done; 1 check and paths: Pathquill would refuse the catalogue, "
-        "scan: entries were left out; 2 wrong command line; 3 scan: nothing written; "
+        "  paths [FOLDER|FILE]    print every path Pathquill composes, one per line\n"
+        "  utf8 [FOLDER|FILE]     write the catalogue in UTF-8, which every system reads the "
+        "same\n\n"
+        "Exit status: 0 done; 1 check, paths and utf8: Pathquill would refuse the catalogue, "
+        "scan: entries were left out; 2 wrong command line; 3 scan and utf8: nothing written; "
         "4 the output could not be written."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("scan: write to FILE, not standard output."),
-                                    QStringLiteral("FILE"));
+    const QCommandLineOption output(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("scan, utf8: write to FILE, not standard output."), QStringLiteral("FILE"));
     const QCommandLineOption force(QStringLiteral("force"),
-                                   QStringLiteral("scan: replace FILE if it exists."));
+                                   QStringLiteral("scan, utf8: replace FILE if it exists."));
+    const QCommandLineOption codePage(
+        QStringLiteral("code-page"),
+        QStringLiteral("check, paths, utf8: read a catalogue that is not Unicode in the Windows "
+                       "code page CP (1251, 932...), not in the system's (%1).")
+            .arg(pql::systemCodePage().name),
+        QStringLiteral("CP"));
     const QCommandLineOption skip(QStringLiteral("skip-unwritable"),
                                   QStringLiteral("scan: leave out what a catalogue cannot hold "
                                                  "(still said on standard error) and exit 0."));
     const QCommandLineOption hidden(QStringLiteral("include-hidden"),
                                     QStringLiteral("scan: also list hidden entries and system "
                                                    "files such as Thumbs.db and desktop.ini."));
-    parser.addOptions({output, force, skip, hidden});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("scan, check or paths"));
+    parser.addOptions({output, force, skip, hidden, codePage});
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("scan, check, paths or utf8"));
     parser.addPositionalArgument(QStringLiteral("target"), QStringLiteral("a folder or a file"),
                                  QStringLiteral("[FOLDER|FILE]"));
 
@@ -212,20 +255,41 @@ int main(int argc, char *argv[])
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);
     const bool scanning = command == QStringLiteral("scan");
-    if (!scanning
-        && (parser.isSet(output) || parser.isSet(force) || parser.isSet(skip)
-            || parser.isSet(hidden))) {
-        complain(QStringLiteral("-o, --force, --skip-unwritable and --include-hidden go with "
-                                "scan only"));
+    const bool recoding = command == QStringLiteral("utf8");
+    if (!scanning && (parser.isSet(skip) || parser.isSet(hidden))) {
+        complain(QStringLiteral("--skip-unwritable and --include-hidden go with scan only"));
         return Usage;
+    }
+    if (!scanning && !recoding && (parser.isSet(output) || parser.isSet(force))) {
+        complain(QStringLiteral("-o and --force go with scan and utf8 only"));
+        return Usage;
+    }
+    if (scanning && parser.isSet(codePage)) {
+        complain(QStringLiteral("--code-page goes with check, paths and utf8 only"));
+        return Usage;
+    }
+    pql::CodePage eightBit = pql::systemCodePage();
+    if (parser.isSet(codePage)) {
+        bool number = false;
+        const std::optional<pql::CodePage> named =
+            pql::codePage(parser.value(codePage).toInt(&number));
+        if (!number || !named) {
+            complain(QStringLiteral("this system cannot read the code page '%1'; give the "
+                                    "number of a Windows code page, such as 1251 or 932")
+                         .arg(parser.value(codePage)));
+            return Usage;
+        }
+        eightBit = *named;
     }
     if (scanning && args.size() == 2)
         return scan(args.at(1), parser.value(output), parser.isSet(force), parser.isSet(skip),
                     parser.isSet(hidden));
     if (command == QStringLiteral("check") && args.size() <= 2)
-        return check(args.value(1));
+        return check(args.value(1), eightBit);
     if (command == QStringLiteral("paths") && args.size() <= 2)
-        return paths(args.value(1));
+        return paths(args.value(1), eightBit);
+    if (recoding && args.size() <= 2)
+        return utf8(args.value(1), eightBit, parser.value(output), parser.isSet(force));
 
     complain(command.isEmpty()
                  ? QStringLiteral("no command given; see pql-catalogue --help")

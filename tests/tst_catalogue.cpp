@@ -116,36 +116,58 @@ void TestCatalogue::recordLimit()
 void TestCatalogue::decoding_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("text"); // U+0001: what the code page makes of the byte 0x81
+    QTest::addColumn<int>("codePage"); // read in where it is not Unicode
 
-    QTest::newRow("ASCII") << QByteArray("props\r\na.mod") << "props\r\na.mod";
-    QTest::newRow("UTF-8") << QByteArray("caf\xC3\xA9.mod") << QString::fromUtf16(u"café.mod");
+    QTest::newRow("ASCII") << QByteArray("props\r\na.mod") << "props\r\na.mod" << 1252;
+    QTest::newRow("UTF-8") << QByteArray("caf\xC3\xA9.mod") << QString::fromUtf16(u"café.mod")
+                           << 1252;
     QTest::newRow("UTF-8 byte-order mark dropped") << QByteArray("\xEF\xBB\xBF"
                                                                  "a.mod")
-                                                   << "a.mod";
+                                                   << "a.mod" << 1252;
     QTest::newRow("Windows-1252") << QByteArray("caf\xE9\x80.mod")
-                                  << QString::fromUtf16(u"café€.mod");
+                                  << QString::fromUtf16(u"café€.mod") << 1252;
     QTest::newRow("one invalid byte makes it all Windows-1252")
-        << QByteArray("\xC3\xA9,\xE9") << QString::fromUtf16(u"Ã©,é");
+        << QByteArray("\xC3\xA9,\xE9") << QString::fromUtf16(u"Ã©,é") << 1252;
     QTest::newRow("mark then invalid UTF-8")
-        << QByteArray("\xEF\xBB\xBF\xE9.mod") << QString::fromUtf16(u"é.mod");
+        << QByteArray("\xEF\xBB\xBF\xE9.mod") << QString::fromUtf16(u"é.mod") << 1252;
     QTest::newRow("UTF-16 LE with mark") << QByteArray("\xFF\xFE"
                                                        "a\0.\0m\0\xE9\0",
                                                        10)
-                                         << QString::fromUtf16(u"a.mé");
+                                         << QString::fromUtf16(u"a.mé") << 1252;
     QTest::newRow("UTF-16 BE with mark")
-        << QByteArray("\xFE\xFF\0a\0.\0m", 8) << QString::fromUtf16(u"a.m");
+        << QByteArray("\xFE\xFF\0a\0.\0m", 8) << QString::fromUtf16(u"a.m") << 1252;
     QTest::newRow("NUL bytes are valid UTF-8")
-        << QByteArray("a\0b", 3) << QString::fromUtf16(u"a\u0000b", 3);
+        << QByteArray("a\0b", 3) << QString::fromUtf16(u"a\u0000b", 3) << 1252;
     QTest::newRow("truncated UTF-8 sequence")
-        << QByteArray("ab\xE2\x82") << QString::fromUtf16(u"ab\u00e2\u201a");
+        << QByteArray("ab\xE2\x82") << QString::fromUtf16(u"ab\u00e2\u201a") << 1252;
+    QTest::newRow("Windows-1252, 0x81 undefined") << QByteArray("\x81.mod") << "\u0081.mod" << 1252;
+    QTest::newRow("Windows-1251") << QByteArray("\xEC\xEE\xE4\xE5\xEB\xE8\r\n\xFF\xF9\xE8\xEA.mod")
+                                  << QString::fromUtf16(u"модели\r\nящик.mod") << 1251;
+    QTest::newRow("Windows-1253") << QByteArray("\xEF\xE4\xEF\xF2.mod")
+                                  << QString::fromUtf16(u"οδος.mod") << 1253;
+    // The second bytes of ソ and 表 are 0x5C, a backslash on its own.
+    QTest::newRow("Shift-JIS, backslash second bytes")
+        << QByteArray("\x83\x5C\x83\x74\x83\x67\r\n\x95\x5C\x8E\xA6.mod")
+        << QString::fromUtf16(u"ソフト\r\n表示.mod") << 932;
+    QTest::newRow("GBK") << QByteArray("\xC4\xA3\xD0\xCD.mod") << QString::fromUtf16(u"模型.mod")
+                         << 936;
+    QTest::newRow("Shift-JIS, a first byte alone before a line end and at the end")
+        << QByteArray("a\x81\nb.mod,\x81") << QString::fromUtf16(u"a\u0001\nb.mod,\u0001") << 932;
 }
 
 void TestCatalogue::decoding()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
-    QCOMPARE(decodeCatalogue(bytes), text);
+    QFETCH(int, codePage);
+    const std::optional<CodePage> eightBit = pql::codePage(codePage);
+    QVERIFY(eightBit);
+    // A byte the code page does not define becomes a character of its own.
+    const QString undefined = eightBit->decode("\x81");
+    QCOMPARE(undefined.size(), 1);
+    QCOMPARE(decodeCatalogue(bytes, nullptr, *eightBit),
+             QString(text).replace(u'\u0001', undefined));
 }
 
 void TestCatalogue::looksUpNameIgnoringCase()

@@ -177,8 +177,8 @@ void TestCompanion::scanStatuses_data()
                                   << 3 << 3 << QByteArray() << "not a folder";
     QTest::newRow("no command") << QStringList{} << QByteArray() << 3 << 2 << QByteArray()
                                 << "no command";
-    QTest::newRow("scan option with check")
-        << QStringList{"check", "--force"} << QByteArray() << 3 << 2 << QByteArray() << "scan only";
+    QTest::newRow("scan option with check") << QStringList{"check", "--force"} << QByteArray() << 3
+                                            << 2 << QByteArray() << "go with scan and utf8 only";
     QTest::newRow("unknown option") << QStringList{"scan", "--frob", "models"} << QByteArray() << 3
                                     << 2 << QByteArray() << "frob";
 }
@@ -268,6 +268,16 @@ void TestCompanion::checkAndPaths_data()
 #endif
     QTest::newRow("check, Windows-1252") << QStringList{"check"} << QByteArray("d\n\xe9.mod\n") << 0
                                          << QByteArray("Encoding: Windows-1252") << "";
+    const QByteArray cyrillic("\xEC\xEE\xE4\xE5\xEB\xE8\r\n\xFF\xF9\xE8\xEA.mod\r\n");
+    QTest::newRow("check, in a code page named")
+        << QStringList{"check", "--code-page", "1251"} << cyrillic << 0
+        << QByteArray("Encoding: Windows-1251\n") << "";
+    QTest::newRow("utf8, from a code page named")
+        << QStringList{"utf8", "--code-page", "1251"} << cyrillic << 0
+        << QStringLiteral("модели\r\nящик.mod\r\n").toUtf8() << "";
+    QTest::newRow("a code page that cannot be read")
+        << QStringList{"paths", "--code-page", "7"} << cyrillic << 2 << QByteArray()
+        << "cannot read the code page '7'";
     QTest::newRow("check, refused")
         << QStringList{"check"} << QByteArray("") << 1 << QByteArray() << "is empty";
     QTest::newRow("paths, refused")

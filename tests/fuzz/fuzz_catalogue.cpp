@@ -34,6 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const QString text = pql::decodeCatalogue(bytes);
 
+    // Through a code page of two-byte characters too, as Japanese Windows
+    // reads a catalogue: every line end stays, whatever stands before it.
+    static const std::optional<pql::CodePage> shiftJis = pql::codePage(932);
+    require(shiftJis.has_value());
+    QString encoding;
+    const QString japanese = pql::decodeCatalogue(bytes, &encoding, *shiftJis);
+    if (encoding == shiftJis->name) {
+        for (const char end : {'\r', '\n'})
+            require(japanese.count(QLatin1Char(end)) == bytes.count(end));
+    }
+
     // Whatever it was decoded from, text written as UTF-8 reads back as
     // itself: unless it starts with U+FEFF (read as a byte-order mark) or
     // holds what UTF-8 cannot carry (a lone surrogate).
