@@ -43,6 +43,9 @@ CodePage systemCodePage()
 {
     // The application object has set the locale from the environment.
     const char *codeset = nl_langinfo(CODESET);
+    // The usual ones, UTF-8 and the C locale's ASCII, without a decoder.
+    if (qstrcmp(codeset, "UTF-8") == 0 || qstrcmp(codeset, "ANSI_X3.4-1968") == 0)
+        return windows1252();
     std::optional<CodePage> locale = decoderNamed(
         codeset,
         QStringLiteral("%1 (the locale's character set)").arg(QString::fromLatin1(codeset)));
