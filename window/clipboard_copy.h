@@ -50,11 +50,12 @@ enum class CopyOutcome {
                     // which is left as it is
 };
 
-// Copies one text at a time to the clipboard. Other programs hold the
-// clipboard for a moment after each change (clipboard managers, clipboard
-// history, remote-desktop bridges); while it is held, the text is tried
-// again from the event loop, every `interval`, until `patience` has passed
-// since the wait began. The window stays responsive meanwhile. A copy asked
+// Copies one text at a time to the clipboard. On Windows other programs
+// hold the clipboard for a moment after each change (clipboard managers,
+// clipboard history, remote-desktop bridges), and elsewhere the display
+// server may refuse it; while the text has not taken, it is tried again
+// from the event loop, every `interval`, until `patience` has passed since
+// the wait began. The window stays responsive meanwhile. A copy asked
 // for during the wait takes the place of the one waiting: the latest text
 // wins, and one outcome, about it, follows. A text that has not taken by
 // the end does not leave what was there before to pass for it: the
