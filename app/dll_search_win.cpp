@@ -10,6 +10,8 @@
 
 #include <delayimp.h>
 
+#include <cstdio>
+
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
@@ -19,16 +21,85 @@ template <typename T> T *atRva(RVA rva)
     return reinterpret_cast<T *>(reinterpret_cast<char *>(&__ImageBase) + rva);
 }
 
-[[noreturn]] void fail(DWORD error)
+// Ends the program as Windows' loader ends one that lacks a DLL or a
+// function: with a sentence, on standard error and, for a program with
+// windows, in a message box titled PQL, and status 1. The names come from
+// the program's own import tables, which hold ASCII.
+[[noreturn]] void fail(const char *sentence, const char *function, const char *dll, DWORD error)
 {
-    ::RaiseException(VcppException(ERROR_SEVERITY_ERROR, error), 0, 0, nullptr);
-    ::ExitProcess(error);
+    char program[MAX_PATH] = "PQL";
+    char path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        const char *name = path;
+        for (const char *c = path; *c; ++c)
+            if (*c == '\\' || *c == '/')
+                name = c + 1;
+        std::snprintf(program, sizeof program, "%.*s", int(::lstrlenA(name) - 4), name);
+    }
+    char text[1024];
+    const int n = std::snprintf(text, sizeof text, sentence, function, dll, unsigned(error));
+    char line[sizeof text + MAX_PATH];
+    const int m = std::snprintf(line, sizeof line, "%s: %s\n", program, text);
+    DWORD written;
+    if (n > 0 && m > 0)
+        ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), line, DWORD(m), &written, nullptr);
+    const auto *image = reinterpret_cast<const char *>(::GetModuleHandleW(nullptr));
+    const auto *headers = reinterpret_cast<const IMAGE_NT_HEADERS *>(image + __ImageBase.e_lfanew);
+    if (headers->OptionalHeader.Subsystem == IMAGE_SUBSYSTEM_WINDOWS_GUI)
+        ::MessageBoxA(nullptr, text, "PQL", MB_OK | MB_ICONERROR);
+    ::ExitProcess(1);
 }
 
+// The DLLs are looked for in the system folder alone: the default for
+// every load that names no folders of its own (SetDefaultDllDirectories),
+// the delay-loaded DLLs, Qt's and Windows' own loads among them. Loads that
+// ask for the standard search order instead (LOAD_WITH_ALTERED_SEARCH_PATH,
+// as COM's in-process servers and what they depend on are loaded) still
+// look in the working directory, the shared models folder, unless the DLL
+// directory is set: the empty one takes the working directory out of that
+// order (SetDllDirectoryW).
 void NTAPI fromSystemFolderOnly(PVOID, DWORD reason, PVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH)
+    if (reason == DLL_PROCESS_ATTACH) {
         ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+        ::SetDllDirectoryW(L"");
+    }
+}
+
+// The page protections that allow writing, and those that allow running.
+constexpr DWORD writable =
+    PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+constexpr DWORD runnable =
+    PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+
+// Threads that resolve functions at the same time take turns here: one
+// thread's restored protection cannot take away another's right to write.
+SRWLOCK importTableLock = SRWLOCK_INIT;
+
+// Writes `function` into the import table entry, whatever protection the
+// linker gave the table's pages: made writable (and still runnable, were
+// they runnable) for the write, then as they were. False when Windows
+// refused to change a protection.
+bool writeEntry(FARPROC *entry, FARPROC function)
+{
+    ::AcquireSRWLockExclusive(&importTableLock);
+    MEMORY_BASIC_INFORMATION page;
+    bool done = ::VirtualQuery(entry, &page, sizeof page) == sizeof page;
+    if (done && (page.Protect & writable)) {
+        ::InterlockedExchangePointer(reinterpret_cast<PVOID *>(entry), PVOID(function));
+    } else if (done) {
+        DWORD was;
+        done = ::VirtualProtect(entry, sizeof *entry,
+                                page.Protect & runnable ? PAGE_EXECUTE_READWRITE : PAGE_READWRITE,
+                                &was);
+        if (done) {
+            ::InterlockedExchangePointer(reinterpret_cast<PVOID *>(entry), PVOID(function));
+            done = ::VirtualProtect(entry, sizeof *entry, was, &was);
+        }
+    }
+    ::ReleaseSRWLockExclusive(&importTableLock);
+    return done;
 }
 
 } // namespace
@@ -43,33 +114,42 @@ extern "C" [[gnu::section(".CRT$XLB"), gnu::used]] const PIMAGE_TLS_CALLBACK pql
 // dlltool's import libraries), in place of the C runtime's helper: it loads
 // the DLL from the system folder, whatever the search path, and writes the
 // function's address into the import table even where the linker left the
-// table read-only (binutils 2.44 does). A DLL or function that is missing
-// raises the exception Microsoft's helper raises.
+// table read-only (binutils 2.44 does). A DLL or function that cannot be
+// had ends the program with a sentence naming both.
 extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr import, FARPROC *entry)
 {
+    const char *dllName = atRva<const char>(import->rvaDLLName);
+    const IMAGE_THUNK_DATA &name =
+        atRva<const IMAGE_THUNK_DATA>(import->rvaINT)[entry - atRva<FARPROC>(import->rvaIAT)];
+    char ordinal[16];
+    const char *functionName = ordinal;
+    if (IMAGE_SNAP_BY_ORDINAL(name.u1.Ordinal))
+        std::snprintf(ordinal, sizeof ordinal, "#%u", unsigned(IMAGE_ORDINAL(name.u1.Ordinal)));
+    else
+        functionName = atRva<const IMAGE_IMPORT_BY_NAME>(RVA(name.u1.AddressOfData))->Name;
+
     auto *handle = atRva<HMODULE>(import->rvaHmod);
     HMODULE dll = *handle;
     if (!dll) {
-        dll = ::LoadLibraryExA(atRva<const char>(import->rvaDLLName), nullptr,
-                               LOAD_LIBRARY_SEARCH_SYSTEM32);
+        dll = ::LoadLibraryExA(dllName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
         if (!dll)
-            fail(ERROR_MOD_NOT_FOUND);
+            fail("The function %s cannot be used: %s could not be loaded from the Windows "
+                 "system folder (error %u).",
+                 functionName, dllName, ::GetLastError());
         // Another thread may have loaded it meanwhile: one reference is kept.
         if (::InterlockedExchangePointer(reinterpret_cast<PVOID *>(handle), dll) == dll)
             ::FreeLibrary(dll);
     }
-    const IMAGE_THUNK_DATA &name =
-        atRva<const IMAGE_THUNK_DATA>(import->rvaINT)[entry - atRva<FARPROC>(import->rvaIAT)];
-    const FARPROC function =
-        ::GetProcAddress(dll,
-                         IMAGE_SNAP_BY_ORDINAL(name.u1.Ordinal)
-                             ? MAKEINTRESOURCEA(IMAGE_ORDINAL(name.u1.Ordinal))
-                             : atRva<const IMAGE_IMPORT_BY_NAME>(RVA(name.u1.AddressOfData))->Name);
+    const FARPROC function = ::GetProcAddress(dll,
+                                              IMAGE_SNAP_BY_ORDINAL(name.u1.Ordinal)
+                                                  ? MAKEINTRESOURCEA(IMAGE_ORDINAL(name.u1.Ordinal))
+                                                  : functionName);
     if (!function)
-        fail(ERROR_PROC_NOT_FOUND);
-    DWORD protection;
-    ::VirtualProtect(entry, sizeof *entry, PAGE_READWRITE, &protection);
-    *entry = function;
-    ::VirtualProtect(entry, sizeof *entry, protection, &protection);
+        fail("The function %s could not be found in %s (error %u).", functionName, dllName,
+             ::GetLastError());
+    if (!writeEntry(entry, function))
+        fail("The address of the function %s of %s could not be written into the program's "
+             "import table (error %u).",
+             functionName, dllName, ::GetLastError());
     return function;
 }

@@ -5,7 +5,7 @@
 #   of its code runs, are KnownDLLs of Windows 10 and 11, which come from the
 #   system folder only, and API sets (api-ms-win-*); every other DLL is
 #   delay-loaded, once the program has named the system folder as the only
-#   place to look;
+#   place to look (and taken the working folder out of the standard search);
 # - it holds no code that loads Qt plugins (with it comes QT_PLUGIN_PATH);
 # - its PE header asks for ASLR, with high entropy, and DEP;
 # - it checks the stack (GCC's stack protector, linked in).
@@ -25,6 +25,10 @@ for exe in "$@"; do
     flags=$(printf '%s\n' "$header" | sed -n 's/^DllCharacteristics[[:space:]]*//p')
     for bit in 0x20:"high-entropy ASLR" 0x40:ASLR 0x100:DEP; do
         [ $((0x$flags & ${bit%%:*})) -ne 0 ] || fail "$exe has no ${bit#*:} (DllCharacteristics $flags)"
+    done
+    # The system folder alone for DLLs, set as it starts (app/dll_search_win.cpp).
+    for call in SetDefaultDllDirectories SetDllDirectoryW; do
+        printf '%s\n' "$header" | grep -qw "$call" || fail "$exe never calls $call"
     done
     ! grep -qa QT_PLUGIN_PATH "$exe" || fail "$exe can load Qt plugins"
     grep -qa "stack smashing detected" "$exe" || fail "$exe does not check its stack"
