@@ -536,9 +536,10 @@ kill -CONT "$owner" 2>/dev/null
 end
 
 # Another program holds the Windows clipboard open while Copy is pressed,
-# for MS milliseconds; its id is left in $holder.
+# for MS milliseconds, then copies TEXT where given; its id is left in
+# $holder.
 hold_clipboard() {
-    wine "$HOLDER" "$1" >"$TOP/holder" 2>/dev/null &
+    wine "$HOLDER" "$@" >"$TOP/holder" 2>/dev/null &
     holder=$!
     helpers+=("$holder")
     for _ in $(seq 100); do grep -q holding "$TOP/holder" && return 0; sleep 0.1; done
@@ -601,6 +602,60 @@ if begin_on "a clipboard held throughout: the window answers, Ctrl+X waits, told
     end
 fi
 
+if begin_on "another program copies while the copy waits: what it copied stays, and PQL says so" \
+    wine "only Windows has a clipboard that another program holds open"; then
+    write_catalogue
+    if start && hold_clipboard 1000 newer; then
+        copy_from_search
+        wait "$holder"
+        if box=$(xwindow PQL 10); then
+            expect_clipboard newer
+            grep -q "^PQL: The path was not copied: another program has put something newer" \
+                "$LOGS/stderr" || fail "standard error says: $(cat "$LOGS/stderr")"
+            xtry xdotool windowfocus --sync "$box"
+            sleep 0.3
+            keys Return
+            focus "$window"
+            keys ctrl+x
+            expect_exit 0 100
+        else
+            fail "no message within 10 s; the clipboard holds '$(clipboard)'"
+        fi
+    fi
+    end
+fi
+
+# Names in the system's code page, as Windows programs wrote catalogues:
+# Russian (1251), Japanese (932, where the second byte of a character can
+# be a backslash) and Western (1252). Wine takes the system's code page
+# from the locale, made here in a folder of the script's own.
+if begin_on "catalogues in the system's code page: Russian, Japanese and Western" wine \
+    "only Windows reads 8-bit text in a system code page"; then
+    cp "$COMPANION" "$WORK/pql-catalogue.exe"
+    export LOCPATH=$TOP/locales
+    mkdir "$LOCPATH"
+    for case in "ru_RU|1251|\354\356\344\345\353\350\r\n\377\371\350\352.mod|models\\модели\\ящик.mod" \
+        "ja_JP|932|\203\134\203\164\203\147\r\n\225\134\216\246.mod|models\\ソフト\\表示.mod" \
+        "fr_FR|1252|\351t\351\r\ncaisse.mod|models\\été\\caisse.mod"; do
+        IFS='|' read -r locale codepage bytes path <<<"$case"
+        localedef -i "$locale" -f UTF-8 "$LOCPATH/$locale.UTF-8" 2>/dev/null
+        export LC_ALL=$locale.UTF-8
+        # shellcheck disable=SC2059
+        printf "$bytes" >"$WORK/PQL.TXT"
+        if start; then
+            copy_from_search
+            expect_clipboard "$path"
+            keys ctrl+x
+            expect_exit 0 30
+        fi
+        checked=$(cd "$WORK" && timeout 60 wine pql-catalogue.exe check 2>&1 | tr -d '\r')
+        [[ $checked == *"Encoding: Windows-$codepage (the system's code page)"* ]] ||
+            fail "$locale: pql-catalogue.exe check says: $checked"
+    done
+    unset LOCPATH LC_ALL
+    end
+fi
+
 # Nothing planted beside the programs runs inside them: a DLL of each name
 # they import that Windows looks for beside a program first (all but its
 # KnownDLLs and API sets), each leaving NAME.loaded once loaded, with Wine
@@ -632,6 +687,7 @@ if begin_on "nothing planted beside PQL.exe and pql-catalogue.exe runs inside th
         dll=$(basename "$marker" .loaded)
         echo "left out: Wine itself loads $dll from beside a program"
         rm "$marker" "$WORK/$dll"
+        wine_loads="${wine_loads:-} $dll"
     done
     rm "$WORK/control.exe"
     mkdir -p "$WORK/plugins/platforms"
@@ -654,6 +710,30 @@ if begin_on "nothing planted beside PQL.exe and pql-catalogue.exe runs inside th
     grep -q '\\\\PQL\.TXT"' "$LOGS/stderr" || fail "Wine's trace shows no file at all"
     grep -iE '\\\\(qt6?\.conf|plugins)(\\|")' "$LOGS/stderr" >"$TOP/looked" &&
         fail "PQL.exe looked at: $(head -n 3 "$TOP/looked")"
+    # A DLL that Wine loads from beside a program itself, planted there,
+    # lacks every function: the programs name it and the function they
+    # needed, and end with status 1 (PQL.exe in a message titled PQL too).
+    for dll in ${wine_loads:-}; do
+        cp "$PLANTED" "$WORK/$dll"
+        export WINEDLLOVERRIDES="${dll%.dll}=n,b;winedbg.exe=d"
+        (cd "$WORK" && timeout 60 wine pql-catalogue.exe check >/dev/null 2>"$TOP/lacking")
+        status=$?
+        [ "$status" = 1 ] && grep -qi "^pql-catalogue: The function .* could not be found in $dll" \
+            "$TOP/lacking" || fail "pql-catalogue.exe, $dll lacking: status $status, $(cat "$TOP/lacking")"
+        launch
+        if box=$(xwindow PQL 30); then
+            grep -qi "^PQL: The function .* could not be found in $dll" "$LOGS/stderr" ||
+                fail "PQL.exe, $dll lacking: standard error says $(cat "$LOGS/stderr")"
+            xtry xdotool windowfocus --sync "$box"
+            sleep 0.3
+            keys Return
+            expect_exit 1 100
+        else
+            fail "PQL.exe, $dll lacking: no message; standard error says $(cat "$LOGS/stderr")"
+        fi
+        unset WINEDLLOVERRIDES
+        rm "$WORK/$dll"
+    done
     end
 fi
 
@@ -712,7 +792,7 @@ end
 case $kind in
     x11) should=20 ;;
     wayland) should=17 ;;
-    wine) should=19 ;;
+    wine) should=21 ;;
 esac
 if [ "$ran" -lt "$should" ]; then
     echo "FAIL: $ran scenarios ran; on $kind, $should should"
