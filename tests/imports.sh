@@ -10,7 +10,7 @@
 # - its PE header asks for ASLR, with high entropy, and DEP;
 # - it checks the stack (GCC's stack protector, linked in).
 # Usage: imports.sh PROGRAM.exe...
-known=$(grep -v '^#' "$(dirname "$0")/known-dlls.txt" | paste -sd'|')
+known=$(grep -v '^#' "$(dirname "$0")/known-dlls.txt" | tr -s ' \n' '|' | sed 's/|$//')
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 for exe in "$@"; do

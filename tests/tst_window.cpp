@@ -421,21 +421,6 @@ struct HeldClipboard : pql::Clipboard {
     bool changedByAnotherProgram() override { return newer; }
 };
 
-// Calls `hidden` each time `widget` is hidden, while this lives.
-struct WhenHidden : QObject {
-    std::function<void()> hidden;
-    WhenHidden(QWidget *widget, std::function<void()> f) : hidden(std::move(f))
-    {
-        widget->installEventFilter(this);
-    }
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Hide)
-            hidden();
-        return false;
-    }
-};
-
 // Standard error, caught in a file while this lives.
 struct StandardError {
     FILE *file = std::tmpfile();
@@ -548,7 +533,11 @@ void TestWindow::copyWaitsForABusyClipboard()
     }
     // How far the copy had come when the window closed.
     QStringList atClose;
-    const WhenHidden closing(m_window.get(), [&] { atClose = {clipboard->content, shown}; });
+    const QObject whileHere; // ends the connection below with this function
+    connect(m_window->windowHandle(), &QWindow::visibleChanged, &whileHere, [&](bool visible) {
+        if (!visible)
+            atClose = {clipboard->content, shown};
+    });
     const StandardError standardError;
 
     auto *button = control<QPushButton>("Command1");

@@ -665,7 +665,7 @@ if begin_on "nothing planted beside PQL.exe and pql-catalogue.exe runs inside th
     "only Windows looks for DLLs beside the program"; then
     write_catalogue
     cp "$COMPANION" "$WORK/pql-catalogue.exe"
-    known=$(grep -v '^#' "$(dirname "$0")/../known-dlls.txt" | paste -sd'|')
+    known=$(grep -v '^#' "$(dirname "$0")/../known-dlls.txt" | tr -s ' \n' '|' | sed 's/|$//')
     planted=$(strings -a "$PQL" "$WORK/pql-catalogue.exe" | grep -ioE '^[a-z0-9_.-]+\.dll$' |
               tr 'A-Z' 'a-z' | sort -u | grep -vxE "api-ms-win-.*|($known)\.dll")
     echo "planted: $(echo $planted)"
