@@ -298,7 +298,7 @@ expect_exit() {
 one_request_a_press() {
     local requests
     [ "$mode" = wayland ] || return 0
-    requests=$(grep -c 'wl_data_device@[0-9]*\.set_selection(' "$LOGS/stderr")
+    requests=$(grep -cE 'wl_data_device[@#][0-9]+\.set_selection\(' "$LOGS/stderr")
     [ "$requests" = "$1" ] || fail "$requests clipboard requests for $1 presses"
 }
 
