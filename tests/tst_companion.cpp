@@ -30,7 +30,9 @@ Run run(const QStringList &args, const QString &folder, const QString &outputFil
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);
     process.start(QStringLiteral(PQL_CATALOGUE), args);
-    if (!process.waitForFinished(30000)) {
+    // Generous: under Wine, on a machine busy with the other Windows tests,
+    // starting a program once took longer than 30 s.
+    if (!process.waitForFinished(120'000)) {
         process.kill();
         process.waitForFinished();
         return {-2, process.readAllStandardOutput(), process.readAllStandardError()};
