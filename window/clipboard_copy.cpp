@@ -34,15 +34,27 @@ void ClipboardCopy::copy(const QString &text)
     }
 }
 
+// Newer than the press: the copy must not replace it, nor empty it. A
+// program that emptied the clipboard left nothing to keep.
+bool ClipboardCopy::overtaken()
+{
+    return m_clipboard->changedByAnotherProgram() && !m_clipboard->isEmpty();
+}
+
 void ClipboardCopy::tryAgain()
 {
-    if (m_clipboard->changedByAnotherProgram() && !m_clipboard->isEmpty()) {
-        // Newer than the press: the copy must not replace it, nor empty it.
-        // A program that emptied the clipboard left nothing to keep.
+    if (overtaken()) {
         finish(CopyOutcome::Overtaken);
     } else if (attempt()) {
         finish(CopyOutcome::Copied);
     } else if (m_deadline.hasExpired()) {
+        // An attempt can take a while (Qt tries again within it): another
+        // program may have copied since the question above, and what it
+        // copied is not emptied.
+        if (overtaken()) {
+            finish(CopyOutcome::Overtaken);
+            return;
+        }
         // What was there before must not stay as if it were the copy.
         if (!m_text.isEmpty())
             m_clipboard->put(QString());

@@ -84,6 +84,7 @@ Q_SIGNALS:
 
 private:
     bool attempt();
+    bool overtaken();
     void tryAgain();
     void finish(CopyOutcome outcome);
 
