@@ -16,7 +16,9 @@
 #     a build that has also run the tests, from ccache or not, must give the
 #     same bytes as a clean one.
 # The releases are made of HEAD whatever commit it is, and kept out of the
-# checkout: they are compared, not published.
+# checkout: they are compared, not published. PQL_MAKE names the make that
+# builds them (the tests give a stand-in): by its full path, which the
+# second build's user must be able to run.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/pathquill-reproducible.XXXXXX")
@@ -35,7 +37,7 @@ release() {
     folder=$1 out=$2
     shift 2
     echo "Building the release in $folder${varied:+ ($varied)}" >&2
-    "$@" env -C "$folder" make --no-print-directory release RELEASE_PARTS="$parts" \
+    "$@" env -C "$folder" "${PQL_MAKE:-make}" --no-print-directory release RELEASE_PARTS="$parts" \
         RELEASE_OPTIONS="--any-commit --into $out/release" ${jobs:+JOBS=$jobs} >"$out.log" 2>&1 ||
         { tail -n 40 "$out.log" >&2; exit 1; }
 }
