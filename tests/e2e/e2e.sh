@@ -101,7 +101,10 @@ end() {
 
 . "$(dirname "$0")/xtry.sh"
 
-window_wait=10  # seconds; Wine may take long to start a program
+# Seconds that a result may take to show on a loaded machine: each wait
+# below ends as soon as what it waits for happens, and fails only past this.
+patience=20
+window_wait=20  # a window to appear
 x11_window() { xwindow "$1" "$window_wait"; }
 x11_shown() { [ -n "$(xtry xdotool search --onlyvisible --name "^$1\$")" ]; }
 x11_focus() { xtry xdotool windowfocus --sync "$1"; }
@@ -169,7 +172,9 @@ if [ -n "$wine" ]; then
     export WINEPREFIX=$TOP/wine WINEDEBUG=-all
     xtry wineboot -i >/dev/null 2>&1
     runner=(wine)
-    window_wait=30
+    # Wine may take long to start a program, the first time in a locale most.
+    patience=60
+    window_wait=60
     # PQL.exe alone, dropped beside the catalogue: it needs nothing else.
     cp "$PQL" "$WORK/PQL.exe"
     PQL=$WORK/PQL.exe
@@ -181,7 +186,7 @@ catalogue_path=$WORK/PQL.TXT
 wayland_tree() { as_user swaymsg -t get_tree 2>/dev/null; }
 wayland_shown() { wayland_tree | grep -q "\"name\": \"$1\""; }
 wayland_window() {
-    for _ in $(seq 100); do
+    for _ in $(seq $((window_wait * 10))); do
         if wayland_shown "$1"; then
             echo "$1"
             return
@@ -270,17 +275,20 @@ start() {
 # The focus starts in the search box; the copy button is three Tabs on.
 copy_from_search() { keys Tab Tab Tab space; }
 
+# Waits until the clipboard holds the text, read again and again.
 expect_clipboard() {
-    local actual
-    actual=$(clipboard)
-    [ "$actual" = "$1" ] || fail "clipboard holds '$actual', expected '$1'"
+    local actual end=$((SECONDS + patience))
+    while actual=$(clipboard) && [ "$actual" != "$1" ] && [ "$SECONDS" -lt "$end" ]; do
+        sleep 0.1
+    done
+    [ "$actual" = "$1" ] || fail "clipboard holds '$actual', expected '$1' (after $patience s)"
 }
 
-# Waits for PQL to end, at most `within` tenths of a second (5 s unless
-# given), and checks its exit status.
+# Waits for PQL to end and checks its exit status; the time it took is
+# left in $took, in tenths of a second.
 expect_exit() {
-    local status=124 within=${2:-50}
-    for _ in $(seq "$within"); do
+    local status=124
+    for took in $(seq 0 $((patience * 10))); do
         if ! kill -0 "$pid" 2>/dev/null; then
             wait "$pid"
             status=$?
@@ -291,6 +299,21 @@ expect_exit() {
     [ "$status" = 124 ] || pid=""
     [ "$status" = "$1" ] || fail "exit status $status, expected $1"
     no_sanitizer_report
+}
+
+# Presses Return in the message box BOX until it has gone; again where a
+# press came before the box could take it.
+dismiss() {
+    local end=$((SECONDS + patience))
+    while [ "$SECONDS" -lt "$end" ]; do
+        focus "$1"
+        keys Return
+        for _ in $(seq 20); do
+            shown PQL || return 0
+            sleep 0.1
+        done
+    done
+    fail "the message box stayed"
 }
 
 # Wayland: each press is one request for the clipboard, the one that
@@ -374,7 +397,7 @@ if begin_on "a screen reader hears the counts with their captions, and each new 
         [ "$heard_status" = 0 ] || fail "heard.py, status $heard_status: $(cat "$TOP/heard")"
         "$heard" --announced "Matches 3" >"$TOP/heard" 2>&1 &
         listener=$!
-        for _ in $(seq 50); do grep -q listening "$TOP/heard" && break; sleep 0.1; done
+        for _ in $(seq $((patience * 10))); do grep -q listening "$TOP/heard" && break; sleep 0.1; done
         focus "$window"
         typed "cra"
         wait "$listener" || fail "$(grep -v listening "$TOP/heard")"
@@ -412,12 +435,15 @@ if begin_on "a clipboard manager sees one change per copy, and after a second st
     own_clipboard "before the copy"
     "$(dirname "$0")/clipboard_manager.py" 1 >"$TOP/saved" 2>&1 &
     helpers+=($!)
-    for _ in $(seq 50); do grep -q ready "$TOP/saved" && break; sleep 0.1; done
+    for _ in $(seq $((patience * 10))); do grep -q ready "$TOP/saved" && break; sleep 0.1; done
     if start; then
         copy_from_search
         keys ctrl+x
-        expect_exit 0 80
-        for _ in $(seq 50); do grep -qv '^ready$\|^owner ' "$TOP/saved" && break; sleep 0.1; done
+        expect_exit 0
+        for _ in $(seq $((patience * 10))); do
+            grep -qv '^ready$\|^owner ' "$TOP/saved" && break
+            sleep 0.1
+        done
         [ "$(grep -v '^ready$' "$TOP/saved" | sed 's/^owner 0x.*/owner PQL/')" = "$(printf 'owner PQL\nmodels\\\\orphan.mod')" ] ||
             fail "the manager saw: $(cat "$TOP/saved")"
     fi
@@ -444,9 +470,7 @@ expect_refusal() {
     grep -q "^PQL: " "$LOGS/stderr" || fail "no message on standard error"
     grep -qF "$1" "$LOGS/stderr" || fail "standard error does not say '$1'"
     grep -qF "$catalogue_path" "$LOGS/stderr" || fail "the message does not name the path"
-    focus "$window"
-    sleep 0.3
-    keys Return
+    dismiss "$window"
     expect_exit 1
 }
 
@@ -560,41 +584,41 @@ if begin_on "a clipboard held for a second, Copy then Ctrl+X at once: the path o
     if start && hold_clipboard 1000; then
         keys Tab Tab Tab space ctrl+x
         wait "$holder"
-        expect_exit 0 30
+        expect_exit 0
         expect_clipboard 'models\\orphan.mod'
     fi
     end
 fi
 
-if begin_on "a clipboard held throughout: the window answers, Ctrl+X waits, told within 3 s, then the end" \
+if begin_on "a clipboard held throughout: the window answers, Ctrl+X waits, told after the 2 s, then the end" \
     wine "only Windows has a clipboard that another program holds open"; then
     write_catalogue
     if start && hold_clipboard 20000; then
         count=$(match_count_pixels)
         pressed=$(milliseconds)
-        # A search while the copy waits (2 s) changes the count at once.
+        # A search while the copy waits changes the count before the wait
+        # ends with its message.
         keys Tab Tab Tab space shift+Tab shift+Tab shift+Tab z
         answered=""
-        while [ -z "$answered" ] && ! shown PQL && [ $(($(milliseconds) - pressed)) -lt 2000 ]; do
+        while [ -z "$answered" ] && ! shown PQL && [ $(($(milliseconds) - pressed)) -lt 20000 ]; do
             [ "$(match_count_pixels)" != "$count" ] && answered=1
         done
         [ -n "$answered" ] || fail "the search did not change the count while the copy waited"
         keys ctrl+x
-        if box=$(xwindow PQL 10); then
+        if box=$(xwindow PQL "$patience"); then
+            # The copy waits 2 s from the press, then says so; on a loaded
+            # machine the message may come a few seconds later, never sooner.
             after=$(($(milliseconds) - pressed))
             echo "the message appeared $after ms after the press"
-            [ "$after" -le 3000 ] || fail "the message came $after ms after the press, not within 3 s"
+            [ "$after" -ge 1900 ] && [ "$after" -le 8000 ] ||
+                fail "the message came $after ms after the press, not after the copy's 2 s"
             grep -q "^PQL: The path was not copied: another program is holding the clipboard" \
                 "$LOGS/stderr" || fail "standard error says: $(cat "$LOGS/stderr")"
             shown Pathquill || fail "the window went before the message was read"
-            xtry xdotool windowfocus --sync "$box"
-            sleep 0.3
-            keys Return
-            # Wine without a window manager waits 2 s for each window it
-            # hides to be withdrawn: the box, then the main window.
-            expect_exit 0 100
+            dismiss "$box"
+            expect_exit 0
         else
-            fail "no message within 10 s"
+            fail "no message within $patience s"
         fi
         kill "$holder"
         wait "$holder" 2>/dev/null
@@ -608,18 +632,16 @@ if begin_on "another program copies while the copy waits: what it copied stays, 
     if start && hold_clipboard 1000 newer; then
         copy_from_search
         wait "$holder"
-        if box=$(xwindow PQL 10); then
+        if box=$(xwindow PQL "$patience"); then
             expect_clipboard newer
             grep -q "^PQL: The path was not copied: another program has put something newer" \
                 "$LOGS/stderr" || fail "standard error says: $(cat "$LOGS/stderr")"
-            xtry xdotool windowfocus --sync "$box"
-            sleep 0.3
-            keys Return
+            dismiss "$box"
             focus "$window"
             keys ctrl+x
-            expect_exit 0 100
+            expect_exit 0
         else
-            fail "no message within 10 s; the clipboard holds '$(clipboard)'"
+            fail "no message within $patience s; the clipboard holds '$(clipboard)'"
         fi
     fi
     end
@@ -646,7 +668,7 @@ if begin_on "catalogues in the system's code page: Russian, Japanese and Western
             copy_from_search
             expect_clipboard "$path"
             keys ctrl+x
-            expect_exit 0 30
+            expect_exit 0
         fi
         checked=$(cd "$WORK" && timeout 60 wine pql-catalogue.exe check 2>&1 | tr -d '\r')
         [[ $checked == *"Encoding: Windows-$codepage (the system's code page)"* ]] ||
@@ -698,7 +720,7 @@ if begin_on "nothing planted beside PQL.exe and pql-catalogue.exe runs inside th
     export WINEDEBUG=+file
     if start; then
         keys ctrl+x
-        expect_exit 0 30
+        expect_exit 0
     fi
     companion=$(cd "$WORK" && timeout 60 wine pql-catalogue.exe check 2>/dev/null | tr -d '\r')
     [[ $companion == *"Pathquill loads it: 6 models"* ]] || fail "pql-catalogue.exe check says: $companion"
@@ -721,13 +743,11 @@ if begin_on "nothing planted beside PQL.exe and pql-catalogue.exe runs inside th
         [ "$status" = 1 ] && grep -qi "^pql-catalogue: The function .* could not be found in $dll" \
             "$TOP/lacking" || fail "pql-catalogue.exe, $dll lacking: status $status, $(cat "$TOP/lacking")"
         launch
-        if box=$(xwindow PQL 30); then
+        if box=$(xwindow PQL "$patience"); then
             grep -qi "^PQL: The function .* could not be found in $dll" "$LOGS/stderr" ||
                 fail "PQL.exe, $dll lacking: standard error says $(cat "$LOGS/stderr")"
-            xtry xdotool windowfocus --sync "$box"
-            sleep 0.3
-            keys Return
-            expect_exit 1 100
+            dismiss "$box"
+            expect_exit 1
         else
             fail "PQL.exe, $dll lacking: no message; standard error says $(cat "$LOGS/stderr")"
         fi
@@ -746,7 +766,7 @@ if begin_on "at the root of a drive, P:\\" wine "only Windows has drive letters"
         copy_from_search
         expect_clipboard 'models\\orphan.mod'
         keys ctrl+x
-        expect_exit 0 30
+        expect_exit 0
     fi
     rm "$WORK/PQL.TXT"
     catalogue_path='P:\PQL.TXT'
@@ -755,20 +775,20 @@ if begin_on "at the root of a drive, P:\\" wine "only Windows has drive letters"
     end
 fi
 
-# Every way out ends the process at once, every time: the test checks the
-# first EXITS of them (10 unless given) in a row, each within a second.
-# Wine takes longer to end a Windows process: 3 of them, each within 3 s.
+# Every way out ends the process, every time: the test checks the first
+# EXITS of them (10 unless given) in a row, and prints the slowest (a hang
+# would last forever; how fast the exits are is the benchmark's matter).
+# Wine takes longer to end a Windows process: 3 of them.
 ways=("ctrl+x" "alt+f x" "Tab F4 ctrl+x")
 [ "$mode" = wayland ] && ways+=("closed by the compositor")
 exits=${EXITS:-10}
-within=10
 if [ -n "$wine" ]; then
-    exits=${EXITS:-3} within=30
+    exits=${EXITS:-3}
     echo "SKIP: 7 of the 10 exits in a row: Wine ends a process more slowly"
 fi
-begin "exiting $exits times in a row, each within $((within / 10)) s"
+begin "exiting $exits times in a row"
 write_catalogue
-hangs=0
+hangs=0 slowest=0
 for i in $(seq "$exits"); do
     way=${ways[$((i % ${#ways[@]}))]}
     start || break
@@ -777,7 +797,8 @@ for i in $(seq "$exits"); do
         *) keys $way ;;
     esac
     before=$failed
-    expect_exit 0 "$within"
+    expect_exit 0
+    [ "$took" -gt "$slowest" ] && slowest=$took
     if [ "$failed" != "$before" ]; then
         hangs=$((hangs + 1))
         kill "$pid" 2>/dev/null
@@ -785,7 +806,7 @@ for i in $(seq "$exits"); do
         pid=""
     fi
 done
-echo "exits that did not end the process in time: $hangs of $exits"
+echo "exits that did not end the process: $hangs of $exits; the slowest took $((slowest / 10)).$((slowest % 10)) s"
 end
 
 # Every scenario that can run here ran: none was lost on the way.
