@@ -114,8 +114,11 @@ CatalogueResult readCatalogueFile(const QString &path, ReadingNotes *notes,
         if (!exists(path, &result) || !openRegularFile(path, &file, &result)
             || !readAtMostLimit(&file, &bytes, &result))
             return result;
-        text = decodeCatalogue(bytes, &result.encoding, eightBit);
+        text =
+            decodeCatalogue(bytes, &result.encoding, eightBit, notes ? &notes->undefined : nullptr);
     }
+    if (notes)
+        notes->text = text;
 
     bool overflow = false;
     result.records = splitRecords(text, maxRecords, &overflow, notes);

@@ -6,7 +6,8 @@
 
 namespace pql {
 
-QString decodeCatalogue(const QByteArray &bytes, QString *encoding, const CodePage &eightBit)
+QString decodeCatalogue(const QByteArray &bytes, QString *encoding, const CodePage &eightBit,
+                        QList<qsizetype> *undefined)
 {
     const auto named = [encoding](const char *name) {
         if (encoding)
@@ -43,7 +44,11 @@ QString decodeCatalogue(const QByteArray &bytes, QString *encoding, const CodePa
         qsizetype line = 0;
         while (line < body.size() && body[line] != '\r' && body[line] != '\n')
             ++line;
-        text += eightBit.decode(body.first(line));
+        const qsizetype at = text.size();
+        QList<qsizetype> inLine;
+        text += eightBit.decode(body.first(line), undefined ? &inLine : nullptr);
+        for (const qsizetype i : std::as_const(inLine))
+            undefined->append(at + i);
         for (; line < body.size() && (body[line] == '\r' || body[line] == '\n'); ++line)
             text += QLatin1Char(body[line]);
         body = body.sliced(line);
@@ -82,6 +87,7 @@ QStringList splitRecords(QStringView text, int limit, bool *overflow, ReadingNot
         return records;
 
     qsizetype i = 0;
+    qsizetype undefined = 0; // the first of notes->undefined not yet in a record
     for (;;) {
         if (records.size() >= limit) {
             // Another record starts here: stop before reading it.
@@ -114,6 +120,11 @@ QStringList splitRecords(QStringView text, int limit, bool *overflow, ReadingNot
         record += tail;
         if (trimmed)
             note(records.size(), RecordNote::BlanksRemoved);
+        if (notes && undefined < notes->undefined.size() && notes->undefined.at(undefined) < i) {
+            note(records.size(), RecordNote::Undefined);
+            while (undefined < notes->undefined.size() && notes->undefined.at(undefined) < i)
+                ++undefined;
+        }
         records.append(record);
 
         if (i >= n)

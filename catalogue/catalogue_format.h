@@ -21,6 +21,7 @@ struct RecordNote {
     enum Kind {
         BlanksRemoved, // spaces or tabs around it were dropped
         UnclosedQuote, // its opening quote has no closing quote on the line
+        Undefined,     // it holds bytes that its code page does not define
     };
     qsizetype record; // 0-based
     Kind kind;
@@ -36,6 +37,10 @@ struct LineEnds {
 struct ReadingNotes {
     QList<RecordNote> records;
     LineEnds lineEnds;
+    // Where the decoded text holds characters made from bytes its code page
+    // does not define (decodeCatalogue), which splitting turns into notes.
+    QList<qsizetype> undefined;
+    QString text; // the whole decoded text
 };
 
 // The line ends of a catalogue, and so of every name and path: CR and LF,
@@ -47,9 +52,11 @@ constexpr bool isLineEnd(QChar c) { return c == u'\n' || c == u'\r'; }
 // byte-order mark, UTF-8 when the whole file is valid UTF-8 (a byte-order
 // mark is dropped), in the 8-bit code page `eightBit` otherwise (the
 // system's unless another is given). `encoding`, when given, receives the
-// name of the encoding used.
+// name of the encoding used; `undefined`, the positions in the text of the
+// characters made from bytes the code page does not define.
 QString decodeCatalogue(const QByteArray &bytes, QString *encoding = nullptr,
-                        const CodePage &eightBit = systemCodePage());
+                        const CodePage &eightBit = systemCodePage(),
+                        QList<qsizetype> *undefined = nullptr);
 
 // Splits decoded catalogue text into records. Stops as soon as a record
 // beyond `limit` appears and then sets `*overflow`. `notes`, when given,
