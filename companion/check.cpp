@@ -97,18 +97,27 @@ QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> 
             seen.insert(key, i);
     }
 
-    for (const RecordNote &note : notes) {
-        warnings.append({note.record,
-                         note.kind == RecordNote::UnclosedQuote
-                             ? QStringLiteral("its opening double quote is not "
-                                              "closed on its line, so the record "
-                                              "runs to the end of the line")
-                             : QStringLiteral("blanks around it are removed when "
-                                              "it is read")});
-    }
+    for (const RecordNote &note : notes)
+        warnings.append({note.record, describeNote(note.kind)});
     std::stable_sort(warnings.begin(), warnings.end(),
                      [](const Warning &a, const Warning &b) { return a.record < b.record; });
     return warnings;
+}
+
+QString describeNote(RecordNote::Kind kind)
+{
+    switch (kind) {
+    case RecordNote::BlanksRemoved:
+        return QStringLiteral("blanks around it are removed when it is read");
+    case RecordNote::UnclosedQuote:
+        return QStringLiteral("its opening double quote is not closed on its line, so the "
+                              "record runs to the end of the line");
+    case RecordNote::Undefined:
+        return QStringLiteral("it holds bytes that its code page does not define, so its "
+                              "name is not the one written; is the catalogue in another code "
+                              "page (--code-page)?");
+    }
+    return {};
 }
 
 QString describeLineEnds(const LineEnds &lineEnds)

@@ -21,9 +21,12 @@ struct Warning {
 //    beside props);
 //  - models before any directory record;
 //  - a directory and name pair listed before;
-//  - a quote without its closing quote, and blanks that reading removed
-//    (from `notes`).
+//  - a quote without its closing quote, blanks that reading removed, and
+//    bytes that the code page does not define (from `notes`).
 QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> &notes);
+
+// What a note of reading means for its record, as a warning says it.
+QString describeNote(RecordNote::Kind kind);
 
 // How the lines ended, for example "249 CRLF" or "3 CRLF, 1 LF".
 QString describeLineEnds(const LineEnds &lineEnds);

@@ -173,21 +173,41 @@ int paths(const QString &target, const pql::CodePage &codePage)
 }
 
 // The catalogue as it is, every character and line end, but in UTF-8, which
-// every system reads the same.
+// every system reads the same: the text read and checked as Pathquill reads
+// it, once. Nothing is written where that text is not what was written
+// (bytes its code page does not define), nor where Pathquill would refuse
+// the result.
 int utf8(const QString &target, const pql::CodePage &codePage, const QString &output, bool force)
 {
-    const std::optional<pql::CatalogueResult> result = load(target, codePage);
+    pql::ReadingNotes notes;
+    const std::optional<pql::CatalogueResult> result = load(target, codePage, &notes);
     if (!result)
         return Refused;
     if (keptFromReplacing(output, force))
         return NotWritten;
-    QFile file(result->path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        complain(QStringLiteral("could not read %1 again: %2; nothing written")
-                     .arg(result->path, file.errorString()));
+    bool undefined = false;
+    for (const pql::RecordNote &note : std::as_const(notes.records)) {
+        if (note.kind == pql::RecordNote::Undefined) {
+            complain(QStringLiteral("record %1: %2")
+                         .arg(note.record + 1)
+                         .arg(pql::describeNote(note.kind)));
+            undefined = true;
+        }
+    }
+    if (undefined) {
+        complain(QStringLiteral("%1 is not in %2 throughout; nothing written")
+                     .arg(result->path, result->encoding));
         return NotWritten;
     }
-    return write(pql::decodeCatalogue(file.readAll(), nullptr, codePage).toUtf8(), output, Done);
+    const QByteArray text = notes.text.toUtf8();
+    if (text.size() > pql::maxCatalogueBytes) {
+        complain(QStringLiteral("in UTF-8 the catalogue would take %1 bytes, more than the %2 "
+                                "Pathquill reads; nothing written")
+                     .arg(text.size())
+                     .arg(pql::maxCatalogueBytes));
+        return NotWritten;
+    }
+    return write(text, output, Done);
 }
 
 } // namespace
@@ -222,8 +242,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption codePage(
         QStringLiteral("code-page"),
         QStringLiteral("check, paths, utf8: read a catalogue that is not Unicode in the Windows "
-                       "code page CP (1251, 932...), not in the system's (%1).")
-            .arg(pql::systemCodePage().name),
+                       "code page CP (%1), not in the system's (%2).")
+            .arg(pql::readableCodePages(), pql::systemCodePage().name),
         QStringLiteral("CP"));
     const QCommandLineOption skip(QStringLiteral("skip-unwritable"),
                                   QStringLiteral("scan: leave out what a catalogue cannot hold "
@@ -274,9 +294,9 @@ int main(int argc, char *argv[])
         const std::optional<pql::CodePage> named =
             pql::codePage(parser.value(codePage).toInt(&number));
         if (!number || !named) {
-            complain(QStringLiteral("this system cannot read the code page '%1'; give the "
-                                    "number of a Windows code page, such as 1251 or 932")
-                         .arg(parser.value(codePage)));
+            complain(QStringLiteral("'%1' is not a code page that catalogues are read in; give "
+                                    "the number of a Windows code page of 8-bit text: %2")
+                         .arg(parser.value(codePage), pql::readableCodePages()));
             return Usage;
         }
         eightBit = *named;
