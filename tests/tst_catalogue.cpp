@@ -116,7 +116,7 @@ void TestCatalogue::recordLimit()
 void TestCatalogue::decoding_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("text"); // U+0001: what the code page makes of the byte 0x81
+    QTest::addColumn<QString>("text"); // U+0001: what the code page makes of the undefined 0x81
     QTest::addColumn<int>("codePage"); // read in where it is not Unicode
 
     QTest::newRow("ASCII") << QByteArray("props\r\na.mod") << "props\r\na.mod" << 1252;
@@ -141,7 +141,16 @@ void TestCatalogue::decoding_data()
         << QByteArray("a\0b", 3) << QString::fromUtf16(u"a\u0000b", 3) << 1252;
     QTest::newRow("truncated UTF-8 sequence")
         << QByteArray("ab\xE2\x82") << QString::fromUtf16(u"ab\u00e2\u201a") << 1252;
-    QTest::newRow("Windows-1252, 0x81 undefined") << QByteArray("\x81.mod") << "\u0081.mod" << 1252;
+    QTest::newRow("Windows-1252, 0x81 a control")
+        << QByteArray("\x81.mod") << QString::fromUtf16(u"\u0081.mod") << 1252;
+    // What ICU, by its "cpNNN" names, read otherwise: IBM's tables.
+    QTest::newRow("Windows-949, beyond KS X 1001")
+        << QByteArray("\x8C\x63\xB9\xE6\r\n\xB0\xA2\xC7\xCF.mod,\x81\x41.mod")
+        << QString::fromUtf16(u"똠방\r\n각하.mod,갂.mod") << 949;
+    QTest::newRow("Windows-874, punctuation")
+        << QByteArray("\x80\x85.mod") << QString::fromUtf16(u"€….mod") << 874;
+    QTest::newRow("Windows-950, private use where Big5 has kana")
+        << QByteArray("\xA4\x40\xC6\xA1.mod") << QString::fromUtf16(u"一\uF6B1.mod") << 950;
     QTest::newRow("Windows-1251") << QByteArray("\xEC\xEE\xE4\xE5\xEB\xE8\r\n\xFF\xF9\xE8\xEA.mod")
                                   << QString::fromUtf16(u"модели\r\nящик.mod") << 1251;
     QTest::newRow("Windows-1253") << QByteArray("\xEF\xE4\xEF\xF2.mod")
@@ -163,11 +172,16 @@ void TestCatalogue::decoding()
     QFETCH(int, codePage);
     const std::optional<CodePage> eightBit = pql::codePage(codePage);
     QVERIFY(eightBit);
-    // A byte the code page does not define becomes a character of its own.
-    const QString undefined = eightBit->decode("\x81");
-    QCOMPARE(undefined.size(), 1);
-    QCOMPARE(decodeCatalogue(bytes, nullptr, *eightBit),
-             QString(text).replace(u'\u0001', undefined));
+    // Bytes the code page does not define become a character of their own,
+    // and are told apart.
+    const QString stray = eightBit->decode("\x81", nullptr);
+    QCOMPARE(stray.size(), 1);
+    QList<qsizetype> undefined, expected;
+    for (qsizetype i = text.indexOf(u'\u0001'); i >= 0; i = text.indexOf(u'\u0001', i + 1))
+        expected.append(i);
+    QCOMPARE(decodeCatalogue(bytes, nullptr, *eightBit, &undefined),
+             QString(text).replace(u'\u0001', stray));
+    QCOMPARE(undefined, expected);
 }
 
 void TestCatalogue::looksUpNameIgnoringCase()

@@ -277,9 +277,21 @@ void TestCompanion::checkAndPaths_data()
     QTest::newRow("utf8, from a code page named")
         << QStringList{"utf8", "--code-page", "1251"} << cyrillic << 0
         << QStringLiteral("модели\r\nящик.mod\r\n").toUtf8() << "";
-    QTest::newRow("a code page that cannot be read")
-        << QStringList{"paths", "--code-page", "7"} << cyrillic << 2 << QByteArray()
-        << "cannot read the code page '7'";
+    const QByteArray korean("\x8C\x63\xB9\xE6\r\n\xB0\xA2\xC7\xCF.mod\r\n\x81\x40.mod\r\n");
+    QTest::newRow("utf8, Korean beyond KS X 1001")
+        << QStringList{"utf8", "--code-page", "949"} << korean.first(korean.size() - 8) << 0
+        << QStringLiteral("똠방\r\n각하.mod\r\n").toUtf8() << "";
+    QTest::newRow("utf8, bytes the code page does not define: nothing written")
+        << QStringList{"utf8", "--code-page", "949"} << korean << 3 << QByteArray()
+        << "record 3: it holds bytes that its code page does not define";
+    QTest::newRow("check names the record with bytes the code page does not define")
+        << QStringList{"check", "--code-page", "949"} << korean << 0
+        << QByteArray("record 3: it holds bytes that its code page does not define") << "";
+    for (const char *number : {"7", "1200", "65001"}) {
+        QTest::addRow("code page %s refused", number)
+            << QStringList{"paths", "--code-page", number} << cyrillic << 2 << QByteArray()
+            << QStringLiteral("'%1' is not a code page that catalogues are read in").arg(number);
+    }
     QTest::newRow("check, refused")
         << QStringList{"check"} << QByteArray("") << 1 << QByteArray() << "is empty";
     QTest::newRow("paths, refused")
