@@ -13,7 +13,8 @@
 # and the others:
 #   test          the tests of the default and sanitizer builds: X11, Wayland,
 #                 the clipboard, a screen reader's view, the version record, the
-#                 format of the code, and comparing two builds of a release
+#                 format of the code, clazy's analysis, and comparing two
+#                 builds of a release
 #   fuzz          the fuzzer: clang with its runtime
 #   package-test  the Debian package's test
 #   windows-test  the Windows build's tests under Wine
@@ -38,7 +39,7 @@ packages_of() {
         test) echo "xvfb xauth xdotool xclip x11-utils python3-xlib
                    sway wtype wl-clipboard grim qt6-wayland
                    at-spi2-core python3-pyatspi dbus-x11 binutils-mingw-w64-x86-64
-                   clang-format git diffoscope-minimal ccache locales" ;;
+                   clang-format clazy git diffoscope-minimal ccache locales" ;;
         fuzz) echo "clang libclang-rt-dev" ;;
         package-test) echo "lintian man-db bsdextrautils devscripts binutils xvfb xauth xdotool
                             desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin" ;;

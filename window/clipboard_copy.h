@@ -15,6 +15,8 @@ namespace pql {
 class Clipboard
 {
 public:
+    Clipboard() = default;
+    Q_DISABLE_COPY_MOVE(Clipboard)
     virtual ~Clipboard() = default;
 
     // What it means on this platform when an attempt does not take.

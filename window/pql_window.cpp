@@ -25,7 +25,7 @@
 
 namespace {
 
-const QKeySequence exitShortcut(Qt::CTRL | Qt::Key_X);
+constexpr QKeyCombination exitShortcut = Qt::CTRL | Qt::Key_X;
 
 template <typename T> T *makeControl(QWidget *parent, const char *name)
 {
@@ -159,7 +159,7 @@ void PQL::createMenus()
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuExit = mnuFile->addAction(QStringLiteral("E&xit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
-    mnuExit->setShortcut(exitShortcut);
+    mnuExit->setShortcut(QKeySequence(exitShortcut));
     // Also while the model list or a menu is open: those are windows of
     // their own. A modal box (About) still blocks it.
     mnuExit->setShortcutContext(Qt::ApplicationShortcut);
@@ -188,7 +188,7 @@ bool PQL::eventFilter(QObject *watched, QEvent *event)
         // Stopping the event here, before the editor sees it, keeps the
         // editor from claiming Ctrl+X as Cut; the key then goes on to the
         // window's Exit shortcut.
-        if (QKeySequence(key->keyCombination()) == exitShortcut)
+        if (key->keyCombination() == exitShortcut)
             return true;
     }
     return QMainWindow::eventFilter(watched, event);

@@ -14,6 +14,8 @@ namespace pql {
 // goes. Typed text never holds a line break, so typing is untouched.
 class SingleLineValidator : public QValidator
 {
+    Q_OBJECT
+
 public:
     using QValidator::QValidator;
     State validate(QString &input, int &pos) const override;
