@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -67,12 +68,24 @@ namespace {
 class Walker
 {
 public:
-    Scan scan;
-    bool includeHidden = false;
-
-    void omit(const QFileInfo &entry, const QString &reason)
+    Walker(const QString &root, const ScanChoice &choice)
+        : m_root(root), m_extensions(choice.extensions), m_includeHidden(choice.includeHidden)
     {
-        scan.omissions.append({shown(entry.filePath()), reason});
+        for (QString &extension : m_extensions) {
+            if (extension.startsWith(u'.'))
+                extension.remove(0, 1);
+        }
+        for (const QString &glob : choice.excludes)
+            m_excludes.append(QRegularExpression(
+                QRegularExpression::anchoredPattern(QRegularExpression::wildcardToRegularExpression(
+                    glob, QRegularExpression::UnanchoredWildcardConversion))));
+    }
+
+    Scan scan;
+
+    void omit(const QFileInfo &entry, const QString &reason, const QString &detail = {})
+    {
+        scan.omissions.append({shown(entry.filePath()), reason, detail});
     }
 
     // Lists the files of `folder` under `record` (the root's record is
@@ -84,14 +97,14 @@ public:
         QString error;
         QFileInfoList entries = listFolder(folder.filePath(), &invalid, &error);
         if (!error.isEmpty()) {
-            omit(folder, QStringLiteral("the folder cannot be read: %1").arg(error));
+            omit(folder, QStringLiteral("the folder cannot be read"), error);
             return;
         }
         for (const QByteArray &name : std::as_const(invalid)) {
             const QByteArray path = QFile::encodeName(QDir::toNativeSeparators(folder.filePath()))
                 + QDir::separator().toLatin1() + name;
             scan.omissions.append(
-                {shownBytes(path), QStringLiteral("its name is not valid UTF-8")});
+                {shownBytes(path), QStringLiteral("its name is not valid UTF-8"), {}});
         }
         m_walking.append(folder.canonicalFilePath());
 
@@ -102,14 +115,18 @@ public:
         QStringList files;
         QFileInfoList folders;
         for (const QFileInfo &entry : std::as_const(entries)) {
-            if (!includeHidden && isHiddenOrSystem(entry)) {
+            if (!m_includeHidden && isHiddenOrSystem(entry)) {
                 scan.hidden.append(shown(entry.filePath()));
+            } else if (excluded(entry)) {
+                ++scan.notChosen;
             } else if (entry.isSymLink() && !entry.exists()) {
                 omit(entry, QStringLiteral("a link that leads nowhere"));
             } else if (entry.isDir()) {
                 folders.append(entry);
             } else if (!entry.isFile()) {
                 omit(entry, QStringLiteral("not a regular file"));
+            } else if (!chosen(entry)) {
+                ++scan.notChosen;
             } else if (const QString problem = fileProblem(entry); !problem.isEmpty()) {
                 omit(entry, problem);
             } else {
@@ -118,11 +135,8 @@ public:
         }
 
         if (!files.isEmpty() && !recordProblem.isEmpty()) {
-            omit(folder,
-                 QStringLiteral("its path cannot be written, so its %1 file(s) are left "
-                                "out: %2")
-                     .arg(files.size())
-                     .arg(recordProblem));
+            omit(folder, QStringLiteral("its path cannot be written, so its files are left out"),
+                 QStringLiteral("%1 (%2 files)").arg(recordProblem).arg(files.size()));
         } else if (!files.isEmpty()) {
             if (!record.isEmpty())
                 scan.records.append(writtenRecord(record));
@@ -138,6 +152,28 @@ public:
     }
 
 private:
+    // The path below the models folder, written with /.
+    QString relative(const QFileInfo &entry) const
+    {
+        return QDir(m_root).relativeFilePath(entry.filePath());
+    }
+
+    bool excluded(const QFileInfo &entry) const
+    {
+        return std::any_of(m_excludes.begin(), m_excludes.end(),
+                           [&](const QRegularExpression &glob) {
+                               return glob.match(entry.fileName()).hasMatch()
+                                   || glob.match(relative(entry)).hasMatch();
+                           });
+    }
+
+    bool chosen(const QFileInfo &file) const
+    {
+        return m_extensions.isEmpty()
+            || (file.fileName().contains(u'.')
+                && m_extensions.contains(file.fileName().section(u'.', -1), Qt::CaseInsensitive));
+    }
+
     QString fileProblem(const QFileInfo &file)
     {
         if (QString problem = badName(file); !problem.isEmpty())
@@ -167,15 +203,18 @@ private:
         walk(sub, record, whyUnwritable(record));
     }
 
+    QString m_root;
+    QStringList m_extensions;
+    QList<QRegularExpression> m_excludes;
+    bool m_includeHidden;
     QStringList m_walking; // canonical paths of the folders being walked
 };
 
 } // namespace
 
-Scan scanModelsFolder(const QString &modelsFolder, bool includeHidden)
+Scan scanModelsFolder(const QString &modelsFolder, const ScanChoice &choice)
 {
-    Walker walker;
-    walker.includeHidden = includeHidden;
+    Walker walker(modelsFolder, choice);
     walker.walk(QFileInfo(modelsFolder), QString(), QString());
     return std::move(walker.scan);
 }

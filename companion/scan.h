@@ -12,9 +12,22 @@ namespace pql {
 
 // An entry of the tree that the catalogue cannot hold, and why.
 struct Omission {
-    QString path; // as found on disk, native separators, control characters
-                  // and bytes that are no UTF-8 written as \xNN
-    QString reason;
+    QString path;   // as found on disk, native separators, control characters
+                    // and bytes that are no UTF-8 written as \xNN
+    QString reason; // the same words for every entry left out for one cause
+    QString detail; // what is particular to this entry, if anything
+};
+
+// What to list of a tree: the files with one of `extensions` (all files
+// with a period when empty; compared ignoring case, without the period),
+// leaving out every entry that a pattern of `excludes` matches (wildcards
+// as in a shell: * and ? within one name; matched against the entry's name
+// and against its path below the models folder, written with /), with all
+// that is in it.
+struct ScanChoice {
+    QStringList extensions;
+    QStringList excludes;
+    bool includeHidden = false;
 };
 
 struct Scan {
@@ -22,6 +35,8 @@ struct Scan {
     QList<Omission> omissions; // what it leaves out, in the order met
     QStringList records;       // the catalogue's records, quoted as written
     QStringList hidden;        // hidden and system entries passed over, as shown
+    qsizetype notChosen = 0;   // entries passed over: not of an extension chosen,
+                               // or matching a pattern left out
 };
 
 // Whether `entry` is one that nobody means as a model or a models folder: a
@@ -51,7 +66,8 @@ bool isHiddenOrSystem(const QFileInfo &entry);
 // UTF-8, a folder that cannot be read, and anything not a regular file.
 //
 // Hidden and system entries (isHiddenOrSystem), with everything in them, are
-// passed over and only named in `hidden`, unless `includeHidden` is set.
-Scan scanModelsFolder(const QString &modelsFolder, bool includeHidden = false);
+// passed over and only named in `hidden`, unless `choice.includeHidden` is
+// set. Entries that `choice` does not choose are passed over and counted.
+Scan scanModelsFolder(const QString &modelsFolder, const ScanChoice &choice = {});
 
 } // namespace pql
