@@ -12,8 +12,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <optional>
@@ -97,8 +99,57 @@ int write(const QByteArray &text, const QString &output, int status)
     return status;
 }
 
+// What was left out, on standard error: each entry on a line of its own,
+// or beyond `listed` of them, a line for each reason with its count and an
+// example.
+void sayOmissions(const QList<pql::Omission> &omissions, qsizetype listed)
+{
+    const auto line = [](const pql::Omission &omission) {
+        return QStringLiteral("%1: %2%3")
+            .arg(omission.path, omission.reason,
+                 omission.detail.isEmpty() ? QString() : QStringLiteral(": ") + omission.detail);
+    };
+    if (omissions.size() <= listed) {
+        for (const pql::Omission &omission : omissions)
+            complain(QStringLiteral("left out ") + line(omission));
+        return;
+    }
+    QStringList reasons; // in the order first met
+    QHash<QString, QList<const pql::Omission *>> byReason;
+    for (const pql::Omission &omission : omissions) {
+        if (!byReason.contains(omission.reason))
+            reasons.append(omission.reason);
+        byReason[omission.reason].append(&omission);
+    }
+    complain(QStringLiteral("left out %1; give --verbose to list each:")
+                 .arg(counted(omissions.size(), "entry", "entries")));
+    for (const QString &reason : std::as_const(reasons)) {
+        const QList<const pql::Omission *> &these = byReason.value(reason);
+        complain(QStringLiteral("  %1 (such as %2)")
+                     .arg(counted(these.size(), "entry", "entries") + QStringLiteral(": ") + reason,
+                          these.constFirst()->path));
+    }
+}
+
+// The extensions of `models` with how many files have each, most first,
+// for the first `most` of them: ".wav (1321), .bmp (698)".
+QString commonestExtensions(const pql::ModelTable &models, qsizetype most)
+{
+    QHash<QString, qsizetype> counts;
+    for (const pql::ModelRow &row : models)
+        ++counts[QLatin1Char('.') + row.name.section(u'.', -1).toLower()];
+    QList<std::pair<QString, qsizetype>> sorted(counts.keyValueBegin(), counts.keyValueEnd());
+    std::sort(sorted.begin(), sorted.end(), [](const auto &a, const auto &b) {
+        return a.second != b.second ? a.second > b.second : a.first < b.first;
+    });
+    QStringList shown;
+    for (const auto &[extension, count] : sorted.mid(0, most))
+        shown.append(QStringLiteral("%1 (%2)").arg(extension).arg(count));
+    return shown.join(QStringLiteral(", "));
+}
+
 int scan(const QString &folder, const QString &output, bool force, bool skipUnwritable,
-         bool includeHidden)
+         const pql::ScanChoice &choice, bool verbose)
 {
     const QFileInfo root(folder);
     if (!root.isDir() || !root.isReadable() || !root.isExecutable()) {
@@ -109,26 +160,39 @@ int scan(const QString &folder, const QString &output, bool force, bool skipUnwr
     if (keptFromReplacing(output, force))
         return NotWritten;
 
-    const pql::Scan found = pql::scanModelsFolder(folder, includeHidden);
-    for (const pql::Omission &omission : found.omissions)
-        complain(QStringLiteral("left out %1: %2").arg(omission.path, omission.reason));
+    const pql::Scan found = pql::scanModelsFolder(folder, choice);
+    sayOmissions(found.omissions, verbose ? found.omissions.size() : 20);
     if (!found.hidden.isEmpty()) {
         complain(QStringLiteral("left out %1 (such as %2); give --include-hidden to list them")
                      .arg(counted(found.hidden.size(), "hidden or system entry",
                                   "hidden or system entries"),
                           QStringList(found.hidden.mid(0, 3)).join(QStringLiteral(", "))));
     }
+    if (found.notChosen > 0) {
+        complain(QStringLiteral("passed over %1 not chosen by --extension or --exclude")
+                     .arg(counted(found.notChosen, "entry", "entries")));
+    }
+    // The refusal comes last, after an empty line.
     if (found.models.isEmpty()) {
-        complain(QStringLiteral("%1 holds no model file that a catalogue can list (a model "
-                                "file's name holds a period); nothing written")
-                     .arg(QDir::toNativeSeparators(folder)));
+        say(stderr, QString());
+        complain(QStringLiteral("nothing written: %1 holds no model file that a catalogue "
+                                "can list (a model file's name holds a period%2)")
+                     .arg(QDir::toNativeSeparators(folder),
+                          choice.extensions.isEmpty()
+                              ? QString()
+                              : QStringLiteral(", and its extension is one given")));
         return NotWritten;
     }
     if (found.records.size() > pql::maxRecords) {
-        complain(QStringLiteral("the catalogue would hold %1 records, more than the %2 "
-                                "Pathquill loads; nothing written")
+        say(stderr, QString());
+        complain(QStringLiteral("nothing written: the catalogue would hold %1 records, more "
+                                "than the %2 Pathquill loads. Most files are %3: give "
+                                "--extension with your models' own extensions to list only "
+                                "those (such as --extension mod,obj), or --exclude to leave "
+                                "folders or files out.")
                      .arg(found.records.size())
-                     .arg(pql::maxRecords));
+                     .arg(pql::maxRecords)
+                     .arg(commonestExtensions(found.models, 3)));
         return NotWritten;
     }
 
@@ -152,9 +216,30 @@ int check(const QString &target, const pql::CodePage &codePage)
             .arg(result->records.size())
             .arg(counted(result->records.size() - table.size(), "directory", "directories"),
                  counted(table.size(), "model", "models")));
-    const QList<pql::Warning> warnings = pql::checkRecords(result->records, notes.records);
+    // The models folder beside the catalogue, where there is one, says
+    // what is right.
+    const QString modelsFolder = pql::findModelsFolder(QFileInfo(result->path).absolutePath());
+    std::optional<pql::Disk> disk;
+    if (!modelsFolder.isEmpty()) {
+        disk = pql::readDisk(modelsFolder);
+        say(stdout,
+            QStringLiteral("Models folder: %1 (%2)")
+                .arg(QDir::toNativeSeparators(modelsFolder),
+                     counted(disk->files.size(), "file to list", "files to list")));
+    }
+    const QList<pql::Warning> warnings =
+        pql::checkRecords(result->records, notes.records, disk ? &*disk : nullptr);
     for (const pql::Warning &warning : warnings)
         say(stdout, QStringLiteral("record %1: %2").arg(warning.record + 1).arg(warning.text));
+    if (disk) {
+        const QStringList missing = pql::unlisted(*disk, table);
+        if (!missing.isEmpty()) {
+            say(stdout,
+                QStringLiteral("Not listed: %1 in the models folder, such as %2")
+                    .arg(counted(missing.size(), "file", "files"),
+                         QStringList(missing.mid(0, 5)).join(QStringLiteral(", "))));
+        }
+    }
     say(stdout,
         QStringLiteral("Pathquill loads it: %1, %2.")
             .arg(counted(table.size(), "model", "models"),
@@ -251,7 +336,21 @@ int main(int argc, char *argv[])
     const QCommandLineOption hidden(QStringLiteral("include-hidden"),
                                     QStringLiteral("scan: also list hidden entries and system "
                                                    "files such as Thumbs.db and desktop.ini."));
-    parser.addOptions({output, force, skip, hidden, codePage});
+    const QCommandLineOption extension(
+        {QStringLiteral("e"), QStringLiteral("extension")},
+        QStringLiteral("scan: list only files with the extension EXT (ignoring case; may be "
+                       "repeated, or EXT,EXT)."),
+        QStringLiteral("EXT"));
+    const QCommandLineOption exclude(
+        {QStringLiteral("E"), QStringLiteral("exclude")},
+        QStringLiteral("scan: leave out files and folders that GLOB matches (* and ? within "
+                       "one name), by name or by path below the models folder with /; may be "
+                       "repeated."),
+        QStringLiteral("GLOB"));
+    const QCommandLineOption verbose(QStringLiteral("verbose"),
+                                     QStringLiteral("scan: name every entry left out, however "
+                                                    "many."));
+    parser.addOptions({output, force, skip, hidden, extension, exclude, verbose, codePage});
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("scan, check, paths or utf8"));
     parser.addPositionalArgument(QStringLiteral("target"), QStringLiteral("a folder or a file"),
@@ -276,8 +375,11 @@ int main(int argc, char *argv[])
     const QString command = args.value(0);
     const bool scanning = command == QStringLiteral("scan");
     const bool recoding = command == QStringLiteral("utf8");
-    if (!scanning && (parser.isSet(skip) || parser.isSet(hidden))) {
-        complain(QStringLiteral("--skip-unwritable and --include-hidden go with scan only"));
+    if (!scanning
+        && (parser.isSet(skip) || parser.isSet(hidden) || parser.isSet(extension)
+            || parser.isSet(exclude) || parser.isSet(verbose))) {
+        complain(QStringLiteral("--skip-unwritable, --include-hidden, --extension, --exclude "
+                                "and --verbose go with scan only"));
         return Usage;
     }
     if (!scanning && !recoding && (parser.isSet(output) || parser.isSet(force))) {
@@ -301,9 +403,15 @@ int main(int argc, char *argv[])
         }
         eightBit = *named;
     }
-    if (scanning && args.size() == 2)
+    if (scanning && args.size() == 2) {
+        pql::ScanChoice choice;
+        for (const QString &value : parser.values(extension))
+            choice.extensions += value.split(u',', Qt::SkipEmptyParts);
+        choice.excludes = parser.values(exclude);
+        choice.includeHidden = parser.isSet(hidden);
         return scan(args.at(1), parser.value(output), parser.isSet(force), parser.isSet(skip),
-                    parser.isSet(hidden));
+                    choice, parser.isSet(verbose));
+    }
     if (command == QStringLiteral("check") && args.size() <= 2)
         return check(args.value(1), eightBit);
     if (command == QStringLiteral("paths") && args.size() <= 2)
