@@ -1,5 +1,9 @@
 #include "check.h"
 
+#include "path_rule.h"
+#include "scan.h"
+
+#include <QDir>
 #include <QHash>
 #include <QSet>
 
@@ -28,30 +32,26 @@ QString modelStem(const QString &name)
 
 } // namespace
 
-QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> &notes)
+QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> &notes,
+                            const Disk *disk)
 {
     QList<Warning> warnings;
     const qsizetype n = records.size();
     const auto at = [&](qsizetype i) { return i >= 0 && i < n ? records.at(i) : QString(); };
 
-    // Directory names, and the first folder of each directory path.
+    // Directory names, and the first folder of each directory path; the
+    // extensions of the models.
     QSet<QString> folders;
+    QHash<QString, qsizetype> extensions;
     for (const QString &record : records) {
         if (!isModelRecord(record) && !record.isEmpty()) {
             folders.insert(record.toCaseFolded());
             // "\props" and "props\crates" both name the folder props.
             folders.insert(record.section(u'\\', 0, 0, QString::SectionSkipEmpty).toCaseFolded());
+        } else if (isModelRecord(record)) {
+            ++extensions[record.section(u'.', -1).toCaseFolded()];
         }
     }
-
-    qsizetype leading = 0;
-    while (leading < n && isModelRecord(records.at(leading)))
-        ++leading;
-    if (leading > 0)
-        warnings.append({0,
-                         QStringLiteral("the first %1 record(s) are models before any "
-                                        "directory, so their paths are models\\\\NAME")
-                             .arg(leading)});
 
     QHash<std::pair<QString, QString>, qsizetype> seen;
     QString directory;
@@ -59,7 +59,10 @@ QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> 
         const QString &record = records.at(i);
         if (!isModelRecord(record)) {
             directory = record;
-            const QString stem = numberedStem(record);
+            // A folder of that name on disk shows it is one.
+            const QString stem = disk && disk->folders.contains(record.toCaseFolded())
+                ? QString()
+                : numberedStem(record);
             for (const QString &beside : {at(i - 1), at(i + 1)}) {
                 if (!stem.isEmpty() && isModelRecord(beside) && modelStem(beside) == stem) {
                     warnings.append({i,
@@ -73,12 +76,23 @@ QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> 
             continue;
         }
 
+        const QString path =
+            (directory.isEmpty() ? record : directory + u'\\' + record).toCaseFolded();
+        if (disk && !disk->files.contains(path)) {
+            warnings.append({i,
+                             QStringLiteral("%1 is not in the models folder")
+                                 .arg(composePath(directory, record))});
+        }
         // props.old beside the directory props, or props\old.v2: a folder
         // whose name holds a period, read as a model with the models after it
-        // in the directory before it.
+        // in the directory before it. Files are named after folders all the
+        // time: only a name whose extension no other model has is suspect,
+        // and none that the disk holds as a file.
         const QString before = record.left(record.indexOf(u'.'));
-        if (record.contains(u'\\')
-            || (!before.isEmpty() && folders.contains(before.toCaseFolded()))) {
+        const bool suspect = record.contains(u'\\')
+            || (!before.isEmpty() && folders.contains(before.toCaseFolded())
+                && extensions.value(record.section(u'.', -1).toCaseFolded()) == 1);
+        if (suspect && !(disk && disk->files.contains(path))) {
             warnings.append({i,
                              QStringLiteral("\"%1\" is read as a model, but it looks like "
                                             "a directory; a directory name must not hold a "
@@ -102,6 +116,42 @@ QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> 
     std::stable_sort(warnings.begin(), warnings.end(),
                      [](const Warning &a, const Warning &b) { return a.record < b.record; });
     return warnings;
+}
+
+QString findModelsFolder(const QString &catalogueFolder)
+{
+    const QDir folder(catalogueFolder);
+    const QStringList named =
+        folder.entryList({QStringLiteral("models")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    return named.isEmpty() ? QString() : folder.filePath(named.constFirst());
+}
+
+Disk readDisk(const QString &modelsFolder)
+{
+    Disk disk;
+    for (const ModelRow &row : scanModelsFolder(modelsFolder).models) {
+        const QString path = row.directory.isEmpty() ? row.name : row.directory + u'\\' + row.name;
+        disk.files.insert(path.toCaseFolded());
+        disk.order.append(path);
+        for (QString folder = row.directory; !folder.isEmpty();
+             folder = folder.section(u'\\', 0, -2))
+            disk.folders.insert(folder.toCaseFolded());
+    }
+    return disk;
+}
+
+QStringList unlisted(const Disk &disk, const ModelTable &models)
+{
+    QSet<QString> listed;
+    for (const ModelRow &row : models)
+        listed.insert(
+            (row.directory.isEmpty() ? row.name : row.directory + u'\\' + row.name).toCaseFolded());
+    QStringList files;
+    for (const QString &path : disk.order) {
+        if (!listed.contains(path.toCaseFolded()))
+            files.append(path);
+    }
+    return files;
 }
 
 QString describeNote(RecordNote::Kind kind)
