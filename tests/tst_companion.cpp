@@ -60,6 +60,8 @@ private Q_SLOTS:
     void scanStatuses();
     void checkAndPaths_data();
     void checkAndPaths();
+    void realTrees_data();
+    void realTrees();
 };
 
 void TestCompanion::scanReadsBackAsTheTree()
@@ -153,36 +155,47 @@ void TestCompanion::scanStatuses_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("after"); // PQL.TXT after: "scan" for the catalogue
     QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("readmes"); // files without a period, left out
 
     const QByteArray old("old catalogue\r\n");
     QTest::newRow("new file") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 3
-                              << 1 << QByteArray("scan") << "readme";
+                              << 1 << QByteArray("scan") << "readme" << 1;
     QTest::newRow("existing file kept")
-        << QStringList{"scan", "models", "-o", "PQL.TXT"} << old << 3 << 3 << old << "--force";
+        << QStringList{"scan", "models", "-o", "PQL.TXT"} << old << 3 << 3 << old << "--force" << 1;
     QTest::newRow("existing file replaced")
         << QStringList{"scan", "-o", "PQL.TXT", "--force", "models"} << old << 3 << 1
-        << QByteArray("scan") << "readme";
+        << QByteArray("scan") << "readme" << 1;
     QTest::newRow("5002 records: nothing written")
         << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 5001 << 3
-        << QByteArray() << "more than the 5001";
+        << QByteArray() << "more than the 5001" << 1;
     QTest::newRow("5001 records") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray()
-                                  << 5000 << 1 << QByteArray("scan") << "readme";
+                                  << 5000 << 1 << QByteArray("scan") << "readme" << 1;
     QTest::newRow("into a missing folder")
         << QStringList{"scan", "models", "-o", "gone/PQL.TXT"} << QByteArray() << 3 << 4
-        << QByteArray() << "nothing written";
+        << QByteArray() << "nothing written" << 1;
     QTest::newRow("no model file") << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray()
-                                   << 0 << 3 << QByteArray() << "holds no model file";
+                                   << 0 << 3 << QByteArray() << "holds no model file" << 1;
     QTest::newRow("no model file, skipping")
         << QStringList{"scan", "models", "--skip-unwritable"} << QByteArray() << 0 << 3
-        << QByteArray() << "holds no model file";
+        << QByteArray() << "holds no model file" << 1;
     QTest::newRow("no such tree") << QStringList{"scan", "nothing", "-o", "PQL.TXT"} << QByteArray()
-                                  << 3 << 3 << QByteArray() << "not a folder";
+                                  << 3 << 3 << QByteArray() << "not a folder" << 1;
     QTest::newRow("no command") << QStringList{} << QByteArray() << 3 << 2 << QByteArray()
-                                << "no command";
-    QTest::newRow("scan option with check") << QStringList{"check", "--force"} << QByteArray() << 3
-                                            << 2 << QByteArray() << "go with scan and utf8 only";
+                                << "no command" << 1;
+    QTest::newRow("scan option with check")
+        << QStringList{"check", "--force"} << QByteArray() << 3 << 2 << QByteArray()
+        << "go with scan and utf8 only" << 1;
+    QTest::newRow("beyond 20 left out: summed up by reason")
+        << QStringList{"scan", "models", "-o", "PQL.TXT"} << QByteArray() << 3 << 1
+        << QByteArray("scan")
+        << "left out 21 entries; give --verbose to list each:\npql-catalogue:   21 entries: its "
+           "name has no period"
+        << 21;
+    QTest::newRow("beyond 20 left out, --verbose: each named")
+        << QStringList{"scan", "models", "-o", "PQL.TXT", "--verbose"} << QByteArray() << 3 << 1
+        << QByteArray("scan") << "readme20: its name has no period" << 21;
     QTest::newRow("unknown option") << QStringList{"scan", "--frob", "models"} << QByteArray() << 3
-                                    << 2 << QByteArray() << "frob";
+                                    << 2 << QByteArray() << "frob" << 1;
 }
 
 void TestCompanion::scanStatuses()
@@ -193,8 +206,10 @@ void TestCompanion::scanStatuses()
     QFETCH(int, status);
     QFETCH(QByteArray, after);
     QFETCH(QString, message);
+    QFETCH(int, readmes);
     CatalogueFolder top;
-    touch(top.filePath("models/d/readme"));
+    for (int i = 0; i < readmes; ++i)
+        touch(top.filePath(QStringLiteral("models/d/readme%1").arg(i)));
     for (int i = 0; i < files; ++i)
         touch(top.filePath(QStringLiteral("models/d/m%1.mod").arg(i)));
     if (!existing.isNull())
@@ -238,11 +253,13 @@ void TestCompanion::checkAndPaths_data()
     QTest::newRow("paths of a file")
         << QStringList{"paths", "PQL.TXT"} << QByteArray("d\n\xe9.mod\n") << 0
         << QByteArray("models\\d\\\xc3\xa9.mod\n") << "";
-    QTest::newRow("check") << QStringList{"check", "."} << good << 0
-                           << QByteArray(
-                                  "Line ends: 3 CRLF, 1 LF\nRecords: 4 (1 directory, 3 models)\n"
-                                  "record 1: the first 1 record(s)")
-                           << "";
+    QTest::newRow("check, against the models folder")
+        << QStringList{"check", "."} << good << 0
+        << QByteArray("models (1 file to list)\n"
+                      "record 3: models\\props\\x,y.mod is not in the models folder\n"
+                      "record 4: models\\props\\Crate02.MOD is not in the models folder\n"
+                      "Pathquill loads it: 3 models, 2 warnings.")
+        << "";
     QTest::newRow("check, every warning")
         << QStringList{"check"}
         << QByteArray("props\r\ncrate01.mod\r\ncrate02\r\ncrate03.mod\r\nprops.old\r\n"
@@ -319,6 +336,85 @@ void TestCompanion::checkAndPaths()
     QCOMPARE(result.status, status);
     QVERIFY2(result.out.contains(output), result.out);
     QVERIFY2(QString::fromUtf8(result.err).contains(message), result.err);
+}
+
+// Real models trees, as Debian packages them (tests/trees: their files'
+// names, with where they come from).
+void TestCompanion::realTrees_data()
+{
+    QTest::addColumn<QString>("listing");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("extension"); // the files listed; empty: all with a period
+    QTest::addColumn<QString>("without");   // ...but for those below this folder
+
+    QTest::newRow("flight simulator") << "flightgear-data-models.txt" << QStringList() << 1 << ""
+                                      << "";
+    QTest::newRow("strategy game: more than 5001 records")
+        << "megaglest-data.txt" << QStringList() << 3 << ""
+        << "";
+    QTest::newRow("strategy game: its models")
+        << "megaglest-data.txt" << QStringList{"--extension", "G3D"} << 0 << ".g3d"
+        << "";
+    QTest::newRow("strategy game: its models, but the tilesets'")
+        << "megaglest-data.txt"
+        << QStringList{"-e", "xml,.g3d", "-E", "*.xml", "--exclude", "tilesets", "-E", "x/*"} << 0
+        << ".g3d"
+        << "tilesets/";
+}
+
+void TestCompanion::realTrees()
+{
+    QFETCH(QString, listing);
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QString, extension);
+    QFETCH(QString, without);
+    CatalogueFolder top;
+    QFile list(QStringLiteral(PQL_TREES "/") + listing);
+    QVERIFY(list.open(QIODevice::ReadOnly | QIODevice::Text));
+    QStringList expected;
+    for (const QString &line : QString::fromUtf8(list.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith(u'#'))
+            continue;
+        touch(top.filePath(QStringLiteral("models/") + line));
+        const QString name = line.section(u'/', -1);
+        if ((extension.isEmpty() ? name.contains(u'.')
+                                 : name.endsWith(extension, Qt::CaseInsensitive))
+            && (without.isEmpty() || !line.startsWith(without)))
+            expected.append(line);
+    }
+
+    const Run scan = run(QStringList{"scan", "models", "-o", "PQL.TXT"} + options, top.path());
+    QCOMPARE(scan.status, status);
+    if (status == 3) {
+        // The refusal comes last and names the way to fit.
+        QVERIFY2(scan.err.trimmed().split('\n').constLast().contains("--extension"), scan.err);
+        QVERIFY(!QFileInfo::exists(top.filePath("PQL.TXT")));
+        return;
+    }
+    const CatalogueResult read = readCatalogue(top.path());
+    QCOMPARE(int(read.status), int(CatalogueStatus::Ok));
+    QStringList listed;
+    for (const ModelRow &row : read.models)
+        listed.append(row.directory.isEmpty()
+                          ? row.name
+                          : QString(row.directory).replace(u'\\', u'/') + u'/' + row.name);
+    listed.sort();
+    expected.sort();
+    QCOMPARE(listed, expected);
+
+    // No warning, with the models folder beside the catalogue and without.
+    QVERIFY2(run({"check"}, top.path()).out.contains(" 0 warnings."), "with the models folder");
+    QVERIFY(QDir(top.path()).rename(QStringLiteral("models"), QStringLiteral("away")));
+    QVERIFY2(run({"check"}, top.path()).out.contains(" 0 warnings."), "without it");
+    QVERIFY(QDir(top.path()).rename(QStringLiteral("away"), QStringLiteral("models")));
+    // A file gone from the disk is named.
+    QVERIFY(QFile::remove(top.filePath(QStringLiteral("models/") + listed.at(7))));
+    const QByteArray gone = QString(listed.at(7)).replace(u'/', u'\\').toUtf8();
+    QVERIFY2(
+        run({"check"}, top.path()).out.contains("models\\" + gone + " is not in the models folder"),
+        gone);
 }
 
 QTEST_GUILESS_MAIN(TestCompanion)
