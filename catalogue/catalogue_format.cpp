@@ -70,9 +70,9 @@ QStringView chopTrailingBlanks(QStringView s)
 
 } // namespace
 
-// The record rules are the README's ("The catalogue, PQL.TXT"), the one
-// description of the format. Splitting is one pass over the text, which
-// stops before the record beyond the limit rather than after the whole text.
+// The record rules are those of docs/catalogue.md, the one description of
+// the format. Splitting is one pass over the text, which stops before the
+// record beyond the limit rather than after the whole text.
 QStringList splitRecords(QStringView text, int limit, bool *overflow, ReadingNotes *notes)
 {
     const auto note = [notes](qsizetype record, RecordNote::Kind kind) {

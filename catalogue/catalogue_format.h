@@ -1,6 +1,6 @@
 // The catalogue's format, both ways: how bytes are read into records, what
 // a record means, and how records are written so that they read back
-// exactly. The README describes the same rules for people.
+// exactly. docs/catalogue.md describes the same rules for people.
 #pragma once
 
 #include "code_page.h"

@@ -21,6 +21,8 @@ for path in ./usr/bin/PQL ./usr/bin/pql-catalogue ./usr/share/man/man1/pql-catal
             ./usr/share/icons/hicolor/16x16/apps/pathquill.png \
             ./usr/share/icons/hicolor/32x32/apps/pathquill.png \
             ./usr/share/doc/pathquill/README.md \
+            ./usr/share/doc/pathquill/docs/catalogue.md \
+            ./usr/share/doc/pathquill/docs/window.png \
             ./usr/share/doc/pathquill/copyright \
             ./usr/share/doc/pathquill/changelog.gz \
             ./usr/share/man/man1/PQL.1.gz \
