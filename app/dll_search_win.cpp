@@ -10,6 +10,7 @@
 
 #include <delayimp.h>
 
+#include <cstdarg>
 #include <cstdio>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -22,10 +23,11 @@ template <typename T> T *atRva(RVA rva)
 }
 
 // Ends the program as Windows' loader ends one that lacks a DLL or a
-// function: with a sentence, on standard error and, for a program with
-// windows, in a message box titled PQL, and status 1. The names come from
-// the program's own import tables, which hold ASCII.
-[[noreturn]] void fail(const char *sentence, const char *function, const char *dll, DWORD error)
+// function: with a sentence (`format` and what follows, as for printf), on
+// standard error and, for a program with windows, in a message box titled
+// PQL, and status 1. The names come from the program's own import tables,
+// which hold ASCII.
+[[noreturn, gnu::format(printf, 1, 2)]] void fail(const char *format, ...)
 {
     char program[MAX_PATH] = "PQL";
     char path[MAX_PATH];
@@ -38,7 +40,10 @@ template <typename T> T *atRva(RVA rva)
         std::snprintf(program, sizeof program, "%.*s", int(::lstrlenA(name) - 4), name);
     }
     char text[1024];
-    const int n = std::snprintf(text, sizeof text, sentence, function, dll, unsigned(error));
+    std::va_list arguments;
+    va_start(arguments, format);
+    const int n = std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
     char line[sizeof text + MAX_PATH];
     const int m = std::snprintf(line, sizeof line, "%s: %s\n", program, text);
     DWORD written;
@@ -58,13 +63,20 @@ template <typename T> T *atRva(RVA rva)
 // as COM's in-process servers and what they depend on are loaded) still
 // look in the working directory, the shared models folder, unless the DLL
 // directory is set: the empty one takes the working directory out of that
-// order (SetDllDirectoryW).
+// order (SetDllDirectoryW). A program that cannot have both does not run:
+// it would load whatever lies beside it or in the working folder.
 void NTAPI fromSystemFolderOnly(PVOID, DWORD reason, PVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH) {
-        ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-        ::SetDllDirectoryW(L"");
-    }
+    if (reason != DLL_PROCESS_ATTACH)
+        return;
+    if (!::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        fail("Windows could not be told to load DLLs from its system folder only "
+             "(SetDefaultDllDirectories, error %lu).",
+             ::GetLastError());
+    if (!::SetDllDirectoryW(L""))
+        fail("The working folder could not be taken out of the search for DLLs "
+             "(SetDllDirectoryW, error %lu).",
+             ::GetLastError());
 }
 
 // The page protections that allow writing, and those that allow running.
@@ -134,7 +146,7 @@ extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr import, FARPROC *en
         dll = ::LoadLibraryExA(dllName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
         if (!dll)
             fail("The function %s cannot be used: %s could not be loaded from the Windows "
-                 "system folder (error %u).",
+                 "system folder (error %lu).",
                  functionName, dllName, ::GetLastError());
         // Another thread may have loaded it meanwhile: one reference is kept.
         if (::InterlockedExchangePointer(reinterpret_cast<PVOID *>(handle), dll) == dll)
@@ -145,11 +157,11 @@ extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr import, FARPROC *en
                                                   ? MAKEINTRESOURCEA(IMAGE_ORDINAL(name.u1.Ordinal))
                                                   : functionName);
     if (!function)
-        fail("The function %s could not be found in %s (error %u).", functionName, dllName,
+        fail("The function %s could not be found in %s (error %lu).", functionName, dllName,
              ::GetLastError());
     if (!writeEntry(entry, function))
         fail("The address of the function %s of %s could not be written into the program's "
-             "import table (error %u).",
+             "import table (error %lu).",
              functionName, dllName, ::GetLastError());
     return function;
 }
