@@ -57,6 +57,7 @@ begin() {
     current=$1
     current_failed=0
     ran=$((ran + 1))
+    owner=""
     find "${WORK:?}" -mindepth 1 -maxdepth 1 ! -name PQL.exe -exec rm -rf {} +
     rm -rf "${LOGS:?}"/*
 }
@@ -218,7 +219,12 @@ shown() { "${mode}_shown" "$@"; }
 focus() { "${mode}_focus" "$@"; }
 keys() { "${mode}_keys" "$@"; sleep 0.2; }
 typed() { "${mode}_type" "$1"; sleep 0.2; }
-clipboard() { "${mode}_clipboard"; }
+# Prints what the clipboard holds, nothing where it is empty; fails only
+# where its owner did not answer in time.
+clipboard() {
+    "${mode}_clipboard"
+    [ $? != 124 ]
+}
 
 # Puts text on the clipboard from a process of the script's own, whose id
 # is left in $owner.
@@ -263,7 +269,16 @@ show() {
 }
 
 # Starts PQL in $WORK and waits until its window shows and has the focus.
+# Under Wine, a program's clipboard thread reads the X clipboard as the
+# program starts, and where the clipboard's owner answers late (another
+# Wine program, busy; on a loaded machine, in a new locale) that read ends
+# after the first copy and empties the clipboard: the copy is lost, on
+# Wine only. So a scenario that put nothing on the clipboard itself starts
+# PQL with an owner of its own, which answers at once.
 start() {
+    if [ -n "$wine" ] && [ -z "$owner" ]; then
+        own_clipboard "before PQL"
+    fi
     if ! show Pathquill; then
         fail "the window did not appear"
         return 1
@@ -276,8 +291,8 @@ start() {
 copy_from_search() { keys Tab Tab Tab space; }
 
 # Waits until the clipboard holds the text, read again and again: a read
-# that fails (the clipboard's owner did not answer in time, as Wine's does
-# not while it sets up a prefix for a new locale) is one more "not yet".
+# that its owner did not answer in time (as Wine's does not while it sets
+# up a prefix for a new locale) is one more "not yet".
 expect_clipboard() {
     local actual="" end=$((SECONDS + patience))
     while [ "$SECONDS" -lt "$end" ]; do
@@ -563,15 +578,25 @@ kill -CONT "$owner" 2>/dev/null
 end
 
 # Another program holds the Windows clipboard open while Copy is pressed,
-# for MS milliseconds, then copies TEXT where given; its id is left in
-# $holder.
+# until MS milliseconds after press_copy, then copies TEXT where given; its
+# id is left in $holder.
 hold_clipboard() {
-    wine "$HOLDER" "$@" >"$TOP/holder" 2>/dev/null &
+    rm -f "$TOP/go"
+    mkfifo "$TOP/go"
+    wine "$HOLDER" "$@" <"$TOP/go" >"$TOP/holder" 2>/dev/null &
     holder=$!
     helpers+=("$holder")
-    for _ in $(seq 100); do grep -q holding "$TOP/holder" && return 0; sleep 0.1; done
+    exec 7>"$TOP/go"
+    for _ in $(seq $((patience * 10))); do grep -q holding "$TOP/holder" && return 0; sleep 0.1; done
     fail "the clipboard could not be held: $(cat "$TOP/holder")"
     return 1
+}
+
+# Presses Copy (and KEYS after it), then lets the holder's time run.
+press_copy() {
+    keys Tab Tab Tab space "$@"
+    echo go >&7
+    exec 7>&-
 }
 
 # The match count and its caption, as PQL's window shows them on Wine:
@@ -585,7 +610,7 @@ if begin_on "a clipboard held for a second, Copy then Ctrl+X at once: the path o
     write_catalogue
     own_clipboard "before the copy"
     if start && hold_clipboard 1000; then
-        keys Tab Tab Tab space ctrl+x
+        press_copy ctrl+x
         wait "$holder"
         expect_exit 0
         expect_clipboard 'models\\orphan.mod'
@@ -601,7 +626,7 @@ if begin_on "a clipboard held throughout: the window answers, Ctrl+X waits, told
         pressed=$(milliseconds)
         # A search while the copy waits changes the count before the wait
         # ends with its message.
-        keys Tab Tab Tab space shift+Tab shift+Tab shift+Tab z
+        press_copy shift+Tab shift+Tab shift+Tab z
         answered=""
         while [ -z "$answered" ] && ! shown PQL && [ $(($(milliseconds) - pressed)) -lt 20000 ]; do
             [ "$(match_count_pixels)" != "$count" ] && answered=1
@@ -633,7 +658,7 @@ if begin_on "another program copies while the copy waits: what it copied stays, 
     wine "only Windows has a clipboard that another program holds open"; then
     write_catalogue
     if start && hold_clipboard 1000 newer; then
-        copy_from_search
+        press_copy
         wait "$holder"
         if box=$(xwindow PQL "$patience"); then
             expect_clipboard newer
@@ -663,6 +688,7 @@ if begin_on "catalogues in the system's code page: Russian, Japanese and Western
         "ja_JP|932|\203\134\203\164\203\147\r\n\225\134\216\246.mod|models\\ソフト\\表示.mod" \
         "fr_FR|1252|\351t\351\r\ncaisse.mod|models\\été\\caisse.mod"; do
         IFS='|' read -r locale codepage bytes path <<<"$case"
+        owner=""
         localedef -i "$locale" -f UTF-8 "$LOCPATH/$locale.UTF-8" 2>/dev/null
         export LC_ALL=$locale.UTF-8
         # shellcheck disable=SC2059

@@ -1,8 +1,10 @@
-// hold_clipboard.exe MILLISECONDS [TEXT]: holds the Windows clipboard open
-// that long, for a window of its own as clipboard managers do (Wine lets
-// another program open a clipboard opened for no window), saying "holding"
-// once it holds it and "released" once it let go; with TEXT, puts TEXT on
-// the clipboard just before it lets go, as a program that copies does.
+// hold_clipboard.exe MILLISECONDS [TEXT]: holds the Windows clipboard open,
+// for a window of its own as clipboard managers do (Wine lets another
+// program open a clipboard opened for no window), saying "holding" once it
+// holds it, until MILLISECONDS after a line comes on standard input (sent
+// once Copy has been pressed), then saying "released" once it let go; with
+// TEXT, puts TEXT on the clipboard just before it lets go, as a program
+// that copies does.
 // hold_clipboard.exe MILLISECONDS shown: shows a window that long instead,
 // as a program that imports only KnownDLLs.
 
@@ -27,6 +29,8 @@ int main(int argc, char *argv[])
         return 1;
     std::puts("holding");
     std::fflush(stdout);
+    for (int c = 0; c != '\n' && c != EOF;)
+        c = std::getchar();
     ::Sleep(milliseconds);
     if (argc == 3) {
         const size_t size = std::strlen(argv[2]) + 1;
