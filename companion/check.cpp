@@ -129,7 +129,8 @@ QString findModelsFolder(const QString &catalogueFolder)
 Disk readDisk(const QString &modelsFolder)
 {
     Disk disk;
-    for (const ModelRow &row : scanModelsFolder(modelsFolder).models) {
+    const ModelTable models = scanModelsFolder(modelsFolder).models;
+    for (const ModelRow &row : models) {
         const QString path = row.directory.isEmpty() ? row.name : row.directory + u'\\' + row.name;
         disk.files.insert(path.toCaseFolded());
         disk.order.append(path);

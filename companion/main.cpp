@@ -143,7 +143,8 @@ QString commonestExtensions(const pql::ModelTable &models, qsizetype most)
         return a.second != b.second ? a.second > b.second : a.first < b.first;
     });
     QStringList shown;
-    for (const auto &[extension, count] : sorted.mid(0, most))
+    sorted.resize(std::min(sorted.size(), most));
+    for (const auto &[extension, count] : std::as_const(sorted))
         shown.append(QStringLiteral("%1 (%2)").arg(extension).arg(count));
     return shown.join(QStringLiteral(", "));
 }
@@ -405,7 +406,8 @@ int main(int argc, char *argv[])
     }
     if (scanning && args.size() == 2) {
         pql::ScanChoice choice;
-        for (const QString &value : parser.values(extension))
+        const QStringList extensions = parser.values(extension);
+        for (const QString &value : extensions)
             choice.extensions += value.split(u',', Qt::SkipEmptyParts);
         choice.excludes = parser.values(exclude);
         choice.includeHidden = parser.isSet(hidden);

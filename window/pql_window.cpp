@@ -148,7 +148,8 @@ void PQL::createControls()
 
     // A focused line edit, the combo box's own included, claims Ctrl+X as
     // Cut before any shortcut sees it; the combo box hands the key to it.
-    for (QLineEdit *editor : client->findChildren<QLineEdit *>())
+    const QList<QLineEdit *> editors = client->findChildren<QLineEdit *>();
+    for (QLineEdit *editor : editors)
         editor->installEventFilter(this);
     Model_list->installEventFilter(this);
 }
