@@ -68,8 +68,8 @@ namespace {
 class Walker
 {
 public:
-    Walker(const QString &root, const ScanChoice &choice)
-        : m_root(root), m_extensions(choice.extensions), m_includeHidden(choice.includeHidden)
+    explicit Walker(const ScanChoice &choice)
+        : m_extensions(choice.extensions), m_includeHidden(choice.includeHidden)
     {
         for (QString &extension : m_extensions) {
             if (extension.startsWith(u'.'))
@@ -112,12 +112,15 @@ public:
             return a.fileName() < b.fileName();
         });
 
+        // The path of this folder below the models folder, with /.
+        const QString below =
+            record.isEmpty() ? QString() : QString(record).replace(u'\\', u'/') + u'/';
         QStringList files;
         QFileInfoList folders;
         for (const QFileInfo &entry : std::as_const(entries)) {
             if (!m_includeHidden && isHiddenOrSystem(entry)) {
                 scan.hidden.append(shown(entry.filePath()));
-            } else if (excluded(entry)) {
+            } else if (excluded(entry.fileName(), below)) {
                 ++scan.notChosen;
             } else if (entry.isSymLink() && !entry.exists()) {
                 omit(entry, QStringLiteral("a link that leads nowhere"));
@@ -152,18 +155,14 @@ public:
     }
 
 private:
-    // The path below the models folder, written with /.
-    QString relative(const QFileInfo &entry) const
-    {
-        return QDir(m_root).relativeFilePath(entry.filePath());
-    }
-
-    bool excluded(const QFileInfo &entry) const
+    // Whether a pattern matches the entry `name` in the folder `below` the
+    // models folder (its path with /, ending in one).
+    bool excluded(const QString &name, const QString &below) const
     {
         return std::any_of(m_excludes.begin(), m_excludes.end(),
                            [&](const QRegularExpression &glob) {
-                               return glob.match(entry.fileName()).hasMatch()
-                                   || glob.match(relative(entry)).hasMatch();
+                               return glob.match(name).hasMatch()
+                                   || (!below.isEmpty() && glob.match(below + name).hasMatch());
                            });
     }
 
@@ -203,7 +202,6 @@ private:
         walk(sub, record, whyUnwritable(record));
     }
 
-    QString m_root;
     QStringList m_extensions;
     QList<QRegularExpression> m_excludes;
     bool m_includeHidden;
@@ -214,7 +212,7 @@ private:
 
 Scan scanModelsFolder(const QString &modelsFolder, const ScanChoice &choice)
 {
-    Walker walker(modelsFolder, choice);
+    Walker walker(choice);
     walker.walk(QFileInfo(modelsFolder), QString(), QString());
     return std::move(walker.scan);
 }
