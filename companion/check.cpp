@@ -25,6 +25,12 @@ QString numberedStem(QStringView name)
     return name.left(end).toString().toCaseFolded();
 }
 
+// A model's path below the models folder, joined with backslashes.
+QString belowModels(const QString &directory, const QString &name)
+{
+    return directory.isEmpty() ? name : directory + u'\\' + name;
+}
+
 QString modelStem(const QString &name)
 {
     return numberedStem(QStringView(name).left(name.lastIndexOf(u'.')));
@@ -76,8 +82,7 @@ QList<Warning> checkRecords(const QStringList &records, const QList<RecordNote> 
             continue;
         }
 
-        const QString path =
-            (directory.isEmpty() ? record : directory + u'\\' + record).toCaseFolded();
+        const QString path = belowModels(directory, record).toCaseFolded();
         if (disk && !disk->files.contains(path)) {
             warnings.append({i,
                              QStringLiteral("%1 is not in the models folder")
@@ -131,7 +136,7 @@ Disk readDisk(const QString &modelsFolder)
     Disk disk;
     const ModelTable models = scanModelsFolder(modelsFolder).models;
     for (const ModelRow &row : models) {
-        const QString path = row.directory.isEmpty() ? row.name : row.directory + u'\\' + row.name;
+        const QString path = belowModels(row.directory, row.name);
         disk.files.insert(path.toCaseFolded());
         disk.order.append(path);
         for (QString folder = row.directory; !folder.isEmpty();
@@ -145,8 +150,7 @@ QStringList unlisted(const Disk &disk, const ModelTable &models)
 {
     QSet<QString> listed;
     for (const ModelRow &row : models)
-        listed.insert(
-            (row.directory.isEmpty() ? row.name : row.directory + u'\\' + row.name).toCaseFolded());
+        listed.insert(belowModels(row.directory, row.name).toCaseFolded());
     QStringList files;
     for (const QString &path : disk.order) {
         if (!listed.contains(path.toCaseFolded()))

@@ -233,12 +233,12 @@ int check(const QString &target, const pql::CodePage &codePage)
     for (const pql::Warning &warning : warnings)
         say(stdout, QStringLiteral("record %1: %2").arg(warning.record + 1).arg(warning.text));
     if (disk) {
-        const QStringList missing = pql::unlisted(*disk, table);
-        if (!missing.isEmpty()) {
+        const QStringList notListed = pql::unlisted(*disk, table);
+        if (!notListed.isEmpty()) {
             say(stdout,
                 QStringLiteral("Not listed: %1 in the models folder, such as %2")
-                    .arg(counted(missing.size(), "file", "files"),
-                         QStringList(missing.mid(0, 5)).join(QStringLiteral(", "))));
+                    .arg(counted(notListed.size(), "file", "files"),
+                         QStringList(notListed.mid(0, 5)).join(QStringLiteral(", "))));
         }
     }
     say(stdout,
